@@ -1,0 +1,7 @@
+// Entry points of the subcommands; each returns an EExitCode.
+#pragma once
+
+#include <span>
+#include <string>
+
+int RunExample(std::span<const std::string> args);

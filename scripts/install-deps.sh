@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs, as root on Debian 12, every package that building and testing Quillo needs.
+# Does nothing when all of them are already there.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain and test frameworks
+  cmake ninja-build g++ pkg-config clang-14 libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # libraries
+  zlib1g-dev libjpeg62-turbo-dev libzip-dev libunwind-dev qt6-base-dev
+  libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xfixes0-dev libxcb-xinput-dev
+  libxcb-keysyms1-dev
+  # test services and judges
+  xvfb x11-utils xdotool chromium python3 imagemagick
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "quillo setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The movie judges (swf-parser and Ruffle in headless Chromium) live beside the project.
+SWFCHECK="$(cd "$(dirname "$0")/.." && pwd)/../shared/tools/swfcheck/setup.sh"
+if [ -f "$SWFCHECK" ]; then
+  sh "$SWFCHECK"
+else
+  echo "quillo setup: movie judges not found at $SWFCHECK; their tests will be skipped"
+fi

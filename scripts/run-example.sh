@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# The main job on the built-in example, from a finished build folder.
+set -euo pipefail
+BUILD=${1:-build}
+OUT=${2:-$BUILD/example}
+mkdir -p "$OUT"
+"$BUILD/cli/quillo" example "$OUT"
