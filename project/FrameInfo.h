@@ -22,7 +22,6 @@ inline constexpr int32_t kNoPointer = -1;
 inline constexpr int32_t kCursorUnknown = -99999;
 inline constexpr int16_t kCursorEndNone = -29999;
 inline constexpr uint8_t kNoStyle = 255;
-inline constexpr uint8_t kImageHotspotStyle = 11;
 inline constexpr int32_t kNoDuration = -1;
 inline constexpr uint32_t kNoStreamFrame = 65535;
 inline constexpr int32_t kFullVolume = 32767;

@@ -6,6 +6,7 @@
 #include "project/BubbleStyle.h"
 #include "project/DemoProject.h"
 #include "project/Hotspot.h"
+#include "project/StyleNames.h"
 #include "project/TalkBubble.h"
 
 namespace {
@@ -229,6 +230,61 @@ TEST(Hotspot, SwitchingOnTakesTheDefaultsAndStaysInTheRecordedArea) {
     picture.m_rcHotspot = {1, 2, 3, 4};
     CHotspot::SwitchOn(picture, project);
     EXPECT_EQ(picture.m_rcHotspot, (SRect{1, 2, 3, 4}));
+}
+
+TEST(Hotspot, SliderSetsTheStylesValueAndTheProjectDefault) {
+    CDemoProject project;
+    CFrameInfo& frame = project.AppendCapturedFrame();
+    struct SCase {
+        uint8_t nStyle;
+        int nValue;
+        uint8_t nThickness;
+        uint8_t nLevel;
+    };
+    const SCase cases[] = {
+        {kHotspotRipple, 30, 30, 80},
+        {kHotspotShade, 40, 30, 40},
+        {kHotspotHighlight, 0, 30, 1},
+        {kHotspotGlow, 250, 100, 1},
+    };
+    for (const SCase& c : cases) {
+        frame.m_nHotspotStyle = c.nStyle;
+        CHotspot::SetSliderValue(frame, project, c.nValue);
+        EXPECT_EQ(frame.m_nHotspotThickness, c.nThickness) << c.nValue;
+        EXPECT_EQ(frame.m_nHotspotLevel, c.nLevel) << c.nValue;
+        EXPECT_EQ(project.m_nDefaultHotspotThickness, c.nThickness);
+        EXPECT_EQ(project.m_nDefaultHotspotLevel, c.nLevel);
+    }
+    CHotspot::SetShowMouse(frame, false);
+    EXPECT_TRUE(frame.m_bMouseHidden && !frame.m_bShowMouse);
+    CHotspot::SetShowMouse(frame, true);
+    EXPECT_TRUE(!frame.m_bMouseHidden && frame.m_bShowMouse);
+}
+
+TEST(BubbleStyle, FontDialogColoursBecomeTheProjectDefaults) {
+    CDemoProject project;
+    CFrameInfo& frame = project.AppendCapturedFrame();
+    SetBubbleTextColor(frame, project, 0x0000FF);
+    SetBubbleColor(frame, project, 0x00FF00);
+    SetBubbleShadowColor(frame, project, 0xFF0000);
+    EXPECT_EQ(frame.m_crText, 0x0000FF);
+    EXPECT_EQ(frame.m_crBubble, 0x00FF00);
+    EXPECT_EQ(frame.m_crShadow, 0xFF0000);
+    const CFrameInfo& next = project.AppendCapturedFrame();
+    EXPECT_EQ(next.m_crBubble, 0x00FF00);
+    EXPECT_EQ(next.m_crShadow, 0xFF0000);
+    EXPECT_EQ(project.m_crDefaultText, 0x0000FF);
+}
+
+TEST(StyleNames, StoredValuesNameTheirListEntry) {
+    EXPECT_EQ(BubbleStyleName(kBubblePlaqueTransparent), "Plaque Transparent ");
+    EXPECT_EQ(BubbleStyleName(kNoStyle), "");
+    EXPECT_EQ(HotspotStyleName(kHotspotFlashMovie), "Flash Movie");
+    EXPECT_EQ(HotspotStyleName(13), "");
+    EXPECT_EQ(FrameEffectName(kEffectZoomToRegion), "Zoom to Region   Alt+X");
+    EXPECT_EQ(ImageSizeName(0, 0, 0), "10%");
+    EXPECT_EQ(ImageSizeName(9, 0, 0), "100%");
+    EXPECT_EQ(ImageSizeName(10, 320, 200), "320x200");
 }
 
 TEST(BubbleAnimation, EquivalenceIgnoresTheValuesThatDoNotShow) {
