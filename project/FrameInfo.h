@@ -88,6 +88,10 @@ struct CFrameRecord {
     // The edited picture is in effect (present and not undone).
     bool HasActivePicture() const { return m_pPicture.has_value() && !m_bPictureUndone; }
 
+    // The mouse menu's click effects. The first change by the user keeps the recorded values in
+    // `m_bRecClickDown` and `m_bRecClickUp`.
+    void SetClickEffect(bool bDown, bool bUp);
+
     // Sets the stored lengths of the owned texts and names from the items themselves, as the
     // project file needs just before the record is written. An item longer than its length
     // field can count is shortened to fit.

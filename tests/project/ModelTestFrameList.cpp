@@ -203,6 +203,17 @@ TEST(CursorImageTable, FindsByCursorAndSource) {
     EXPECT_EQ(table.Find(400, 0), nullptr);
 }
 
+TEST(FrameRecord, TheFirstClickEditKeepsTheRecordedClicks) {
+    CFrameRecord f;
+    f.m_bClickDown = 1;
+    f.SetClickEffect(false, true);
+    f.SetClickEffect(true, true);
+    EXPECT_TRUE(f.m_bClickEdited);
+    EXPECT_TRUE(f.m_bClickDown && f.m_bClickUp);
+    EXPECT_TRUE(f.m_bRecClickDown);
+    EXPECT_FALSE(f.m_bRecClickUp);
+}
+
 TEST(Chapter, ExistsWhileATitleIsSet) {
     CFrameRecord frame;
     EXPECT_FALSE(CChapter::Of(frame));
