@@ -225,3 +225,25 @@ SDecodedShape DecodeShape(const std::vector<uint8_t>& record) {
     }
     return s;
 }
+
+SFileHeader ReadFileHeader(const std::vector<uint8_t>& file) {
+    SFileHeader h;
+    if (file.size() < 8) {
+        return h;
+    }
+    h.signature.assign(file.begin(), file.begin() + 3);
+    h.version = file[3];
+    CBitReader r(file, 4);
+    h.length = r.U32();
+    const int n = static_cast<int>(r.U(5));
+    r.S(n);
+    h.width = r.S(n);
+    r.S(n);
+    h.height = r.S(n);
+    r.Align();
+    r.U8();
+    h.rate = static_cast<int>(r.U8());
+    h.frames = static_cast<uint16_t>(r.U16());
+    h.headerSize = r.BytePos();
+    return h;
+}

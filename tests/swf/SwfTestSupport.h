@@ -82,3 +82,35 @@ struct SDecodedShape {
 
 // Decodes a complete DefineShape3 record.
 SDecodedShape DecodeShape(const std::vector<uint8_t>& record);
+
+#include "swf/SwfProgress.h"
+
+// Records every progress call and cancels once `m_nCancelAfter` percentages have been reported.
+class CRecordingProgress : public ISwfProgress {
+public:
+    void Begin(std::string_view caption) override { m_captions.emplace_back(caption); }
+    void Set(double percent) override {
+        m_percents.push_back(percent);
+        ++m_nSteps;
+    }
+    bool IsCancelled() override { return m_nCancelAfter >= 0 && m_nSteps > m_nCancelAfter; }
+    void End() override { ++m_nEnds; }
+
+    int m_nCancelAfter = -1;
+    int m_nSteps = 0;
+    int m_nEnds = 0;
+    std::vector<std::string> m_captions;
+    std::vector<double> m_percents;
+};
+
+// Reads the fields of an uncompressed file header.
+struct SFileHeader {
+    std::string signature;
+    int version = 0;
+    uint32_t length = 0;
+    int32_t width = 0, height = 0;
+    int rate = 0;
+    uint16_t frames = 0;
+    size_t headerSize = 0;
+};
+SFileHeader ReadFileHeader(const std::vector<uint8_t>& file);
