@@ -35,9 +35,13 @@ std::string FormatSwfInteger(int32_t value) {
     return std::string(buffer, result.ptr);
 }
 
-void CSwfAction::AppendTo(CSwfButtonCondAction& list) const { AppendRecords(list.Actions()); }
+void CSwfAction::AppendTo(CSwfButtonCondAction& list) const {
+    AppendRecords(list.Actions());
+}
 
-void CSwfAction::AppendTo(CSwfDoAction& block) const { AppendRecords(block.Actions()); }
+void CSwfAction::AppendTo(CSwfDoAction& block) const {
+    AppendRecords(block.Actions());
+}
 
 std::unique_ptr<CSwfAction> CSwfAction::GetUrl(std::string url, std::string target) {
     return Make([url = std::move(url), target = std::move(target)](CSwfActionList& list) {
@@ -55,17 +59,18 @@ std::unique_ptr<CSwfAction> CSwfAction::GetUrlViaStack(std::string url, std::str
 }
 
 std::unique_ptr<CSwfAction> CSwfAction::GotoFrame(uint16_t frame) {
-    return Make([frame](CSwfActionList& list) {
-        list.Add(std::make_unique<CSwfActionGotoFrame>(frame));
-    });
+    return Make(
+        [frame](CSwfActionList& list) { list.Add(std::make_unique<CSwfActionGotoFrame>(frame)); });
 }
 
 std::unique_ptr<CSwfAction> CSwfAction::Play() {
-    return Make([](CSwfActionList& list) { list.Add(std::make_unique<CSwfActionSimple>(kActionPlay)); });
+    return Make(
+        [](CSwfActionList& list) { list.Add(std::make_unique<CSwfActionSimple>(kActionPlay)); });
 }
 
 std::unique_ptr<CSwfAction> CSwfAction::Stop() {
-    return Make([](CSwfActionList& list) { list.Add(std::make_unique<CSwfActionSimple>(kActionStop)); });
+    return Make(
+        [](CSwfActionList& list) { list.Add(std::make_unique<CSwfActionSimple>(kActionStop)); });
 }
 
 std::unique_ptr<CSwfAction> CSwfAction::GetProperty(std::string target, float property) {
@@ -78,13 +83,13 @@ std::unique_ptr<CSwfAction> CSwfAction::GetProperty(std::string target, float pr
 
 std::unique_ptr<CSwfAction> CSwfAction::SetProperty(std::string target, float property,
                                                     std::string value) {
-    return Make([target = std::move(target), property, value = std::move(value)](
-                    CSwfActionList& list) {
-        AddPushString(list, target);
-        list.Add(CSwfActionPush::Float(property));
-        AddPushString(list, value);
-        list.Add(std::make_unique<CSwfActionSimple>(kActionSetProperty));
-    });
+    return Make(
+        [target = std::move(target), property, value = std::move(value)](CSwfActionList& list) {
+            AddPushString(list, target);
+            list.Add(CSwfActionPush::Float(property));
+            AddPushString(list, value);
+            list.Add(std::make_unique<CSwfActionSimple>(kActionSetProperty));
+        });
 }
 
 std::unique_ptr<CSwfAction> CSwfAction::SetProperty(std::string target, float property,

@@ -48,7 +48,9 @@ enum ESwfButtonCondition : int {
 // The condition word: transition bits in the low byte, OverDownToIdle in bit 8 and the key
 // code in bits 9 to 15. Other condition numbers set no bit.
 uint16_t SwfConditionBits(int condition);
-constexpr uint16_t SwfKeyBits(uint8_t key) { return uint16_t((key & 0x7F) << 9); }
+constexpr uint16_t SwfKeyBits(uint8_t key) {
+    return uint16_t((key & 0x7F) << 9);
+}
 
 class CSwfButtonCondAction {
 public:

@@ -26,7 +26,9 @@ uint32_t CSwfActionRecord::Length() const {
     return uint32_t(scratch.TotalLength());
 }
 
-void CSwfActionSimple::Write(CSwfBitWriter& writer) const { writer.WriteU8(m_nCode); }
+void CSwfActionSimple::Write(CSwfBitWriter& writer) const {
+    writer.WriteU8(m_nCode);
+}
 
 void CSwfActionGotoFrame::Write(CSwfBitWriter& writer) const {
     WriteHeader(writer, kActionGotoFrame, 2);
