@@ -5,8 +5,11 @@
 
 std::span<const SCommand> AllCommands() {
     static const std::array kCommands = {
-        SCommand{"example", "[OUTDIR]",
-                 "build the built-in example project and walk every frame", false, RunExample},
+        SCommand{"example", "[OUTDIR]", "build the built-in example project and walk every frame",
+                 false, RunExample},
+        SCommand{"swf-sample", "OUT.swf [--fws]",
+                 "write a movie of every shape geometry and fill (compressed unless --fws)", true,
+                 RunSwfSample},
     };
     return kCommands;
 }

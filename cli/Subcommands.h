@@ -5,3 +5,4 @@
 #include <string>
 
 int RunExample(std::span<const std::string> args);
+int RunSwfSample(std::span<const std::string> args);

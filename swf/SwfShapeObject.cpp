@@ -1,0 +1,328 @@
+#include "swf/SwfShapeObject.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/SwfDefineShape.h"
+#include "swf/SwfShapeRecords.h"
+#include "swf/SwfTag.h"
+#include "swf/SwfTagList.h"
+
+namespace {
+
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+
+}  // namespace
+
+CSwfShapeObject::CSwfShapeObject(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+    : m_rcBounds(x1, y1, x2, y2) {}
+
+CSwfShapeObject::~CSwfShapeObject() = default;
+
+void CSwfShapeObject::SetFillColor(CSwfColor rgba) {
+    m_crFill = rgba;
+    m_crFill.m_bHasAlpha = true;
+    m_bDefined = false;
+}
+
+void CSwfShapeObject::SetLineColor(CSwfColor rgba) {
+    m_crLine = rgba;
+    m_crLine.m_bHasAlpha = true;
+    m_bDefined = false;
+}
+
+void CSwfShapeObject::SetLineWidth(int32_t width) {
+    m_nLineWidth = width;
+    m_bDefined = false;
+}
+
+void CSwfShapeObject::SetFillKind(int kind) {
+    m_nFillKind = kind;
+    m_bDefined = false;
+}
+
+void CSwfShapeObject::SetLinearGradient(CSwfColor color0, CSwfColor color1) {
+    const CSwfRect& b = m_rcBounds;
+    m_nFillKind = kSwfFillLinearGradient;
+    m_gradientMatrix = CSwfMatrix(true, b.m_nXMax - b.m_nXMin + 1, b.m_nYMax - b.m_nYMin + 1, false,
+                                  0, 0, (b.m_nXMin + b.m_nXMax) / 2, (b.m_nYMin + b.m_nYMax) / 2);
+    m_gradient = CSwfGradient();
+    m_gradient.Add(0, color0);
+    m_gradient.Add(255, color1);
+    m_bDefined = false;
+}
+
+void CSwfShapeObject::SetRadialGradient(CSwfColor color0, CSwfColor color1) {
+    const CSwfRect& b = m_rcBounds;
+    const double w = static_cast<double>(b.m_nXMax) - b.m_nXMin + 1;
+    const double h = static_cast<double>(b.m_nYMax) - b.m_nYMin + 1;
+    const auto scale = static_cast<int32_t>(2.0 * std::sqrt(h * h + w * w));
+    m_nFillKind = kSwfFillRadialGradient;
+    m_gradientMatrix = CSwfMatrix(true, scale, scale, false, 0, 0, (b.m_nXMin + b.m_nXMax) / 2,
+                                  (b.m_nYMin + b.m_nYMax) / 2);
+    m_gradient = CSwfGradient();
+    m_gradient.Add(0, color0);
+    m_gradient.Add(255, color1);
+    m_bDefined = false;
+}
+
+void CSwfShapeObject::SetBitmapFill(std::unique_ptr<CSwfCharacterTag> bitmap, int32_t width,
+                                    int32_t height) {
+    m_nFillKind = kSwfFillBitmap;
+    m_nBitmapId = bitmap->GetCharacterId();
+    m_pBitmapTag = std::move(bitmap);
+    m_nBitmapWidth = width;
+    m_nBitmapHeight = height;
+    m_bBitmapShared = false;
+    m_bDefined = false;
+}
+
+void CSwfShapeObject::SetSharedBitmapFill(uint16_t bitmapId, int32_t width, int32_t height) {
+    m_nFillKind = kSwfFillBitmap;
+    m_pBitmapTag.reset();
+    m_nBitmapId = bitmapId;
+    m_nBitmapWidth = width;
+    m_nBitmapHeight = height;
+    m_bBitmapShared = true;
+    m_bDefined = false;
+}
+
+void CSwfShapeObject::SetTranslate(int32_t x, int32_t y) {
+    m_nTranslateX = x;
+    m_nTranslateY = y;
+}
+
+void CSwfShapeObject::SetRotation(int32_t degrees16) {
+    m_nRotation = degrees16;
+}
+
+void CSwfShapeObject::SetScale(int32_t scaleX16, int32_t scaleY16) {
+    m_nScaleX = scaleX16;
+    m_nScaleY = scaleY16;
+}
+
+bool CSwfShapeObject::HasMatrix() const {
+    return m_nTranslateX != 0 || m_nTranslateY != 0 || m_nRotation != 0 || m_nScaleX != 0x10000 ||
+           m_nScaleY != 0x10000;
+}
+
+CSwfMatrix CSwfShapeObject::GetMatrix() const {
+    const double theta =
+        static_cast<double>(static_cast<float>(m_nRotation / 65536.0)) * kRadiansPerDegree;
+    const double sx = static_cast<float>(m_nScaleX / 65536.0);
+    const double sy = static_cast<float>(m_nScaleY / 65536.0);
+    const double cx =
+        static_cast<int32_t>((static_cast<double>(m_rcBounds.m_nXMin) + m_rcBounds.m_nXMax) / 2.0);
+    const double cy =
+        static_cast<int32_t>((static_cast<double>(m_rcBounds.m_nYMin) + m_rcBounds.m_nYMax) / 2.0);
+    const double c = std::cos(theta);
+    const double s = std::sin(theta);
+    auto trunc = [](double v) { return static_cast<int32_t>(v); };
+    return CSwfMatrix(true, trunc(c * sx * 65536.0), trunc(c * sy * 65536.0), true,
+                      trunc(sx * s * 65536.0), -trunc(s * sy * 65536.0),
+                      m_nTranslateX - trunc(sx * (c * cx - s * cy - cx)),
+                      m_nTranslateY - trunc(sy * (s * cx + c * cy - cy)));
+}
+
+void CSwfShapeObject::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
+    if (!m_bDefined) {
+        Define(frame);
+    }
+    if (!m_bDefineOnly) {
+        Place(frame, movie);
+    }
+}
+
+void CSwfShapeObject::AddFill(CSwfTagList& frame, CSwfShapeWithStyle& shape) {
+    const CSwfRect& b = m_rcBounds;
+    std::unique_ptr<CSwfFillStyle> fill;
+    switch (m_nFillKind) {
+        case kSwfFillSolid:
+            fill = std::make_unique<CSwfSolidFillStyle>(m_crFill);
+            break;
+        case kSwfFillLinearGradient:
+        case kSwfFillRadialGradient:
+            fill = std::make_unique<CSwfGradientFillStyle>(m_nFillKind == kSwfFillRadialGradient,
+                                                           m_gradientMatrix, m_gradient);
+            break;
+        case kSwfFillBitmap: {
+            if (m_nBitmapId < 0 || m_nBitmapWidth <= 0 || m_nBitmapHeight <= 0) {
+                break;
+            }
+            if (m_pBitmapTag) {
+                frame.Add(std::move(m_pBitmapTag));
+                // Later definitions refer to the bitmap this one emitted.
+                m_bBitmapShared = true;
+            }
+            const int64_t scaleX =
+                (static_cast<int64_t>(b.m_nXMax) - b.m_nXMin + 1) * 65536 / m_nBitmapWidth;
+            const int64_t scaleY =
+                (static_cast<int64_t>(b.m_nYMax) - b.m_nYMin + 1) * 65536 / m_nBitmapHeight;
+            fill = std::make_unique<CSwfBitmapFillStyle>(
+                static_cast<uint16_t>(m_nBitmapId),
+                CSwfMatrix(true, static_cast<int32_t>(scaleX), static_cast<int32_t>(scaleY), false,
+                           0, 0, b.m_nXMin, b.m_nYMin));
+            break;
+        }
+        default:
+            break;
+    }
+    m_nFillStyleIndex = fill ? shape.AddFillStyle(std::move(fill)) : 0;
+}
+
+void CSwfShapeObject::Define(CSwfTagList& frame) {
+    auto shape = std::make_unique<CSwfShapeWithStyle>();
+    AddFill(frame, *shape);
+    m_nLineStyleIndex = 0;
+    if (m_nLineWidth > 0) {
+        m_nLineStyleIndex = shape->AddLineStyle(std::make_unique<CSwfLineStyle>(
+            static_cast<uint16_t>(std::min<int32_t>(m_nLineWidth, 0xFFFF)), m_crLine));
+    }
+    shape->FinishStyles();
+    int32_t x = 0;
+    int32_t y = 0;
+    StartPoint(x, y);
+    shape->AddRecord(std::make_unique<CSwfStyleChangeRecord>(true, true, false, true, x, y, 0,
+                                                             m_nFillStyleIndex, m_nLineStyleIndex));
+    AddEdges(*shape);
+    shape->AddRecord(std::make_unique<CSwfEndShapeRecord>());
+    auto tag = std::make_unique<CSwfDefineShape>(m_rcBounds, std::move(shape));
+    m_nCharacterId = tag->GetCharacterId();
+    frame.Add(std::move(tag));
+    m_bDefined = true;
+}
+
+void CSwfShapeObject::AddStraight(CSwfShapeWithStyle& shape, int32_t dx, int32_t dy) {
+    if (dx != 0 || dy != 0) {
+        shape.AddRecord(std::make_unique<CSwfStraightEdgeRecord>(dx, dy));
+    }
+}
+
+void CSwfShapeObject::AddCurve(CSwfShapeWithStyle& shape, int32_t controlDx, int32_t controlDy,
+                               int32_t anchorDx, int32_t anchorDy) {
+    if (controlDx != 0 || controlDy != 0 || anchorDx != 0 || anchorDy != 0) {
+        shape.AddRecord(
+            std::make_unique<CSwfCurvedEdgeRecord>(controlDx, controlDy, anchorDx, anchorDy));
+    }
+}
+
+void CSwfRectangle::StartPoint(int32_t& x, int32_t& y) const {
+    x = Bounds().m_nXMin;
+    y = Bounds().m_nYMin;
+}
+
+void CSwfRectangle::AddEdges(CSwfShapeWithStyle& shape) const {
+    const int32_t w = Bounds().m_nXMax - Bounds().m_nXMin;
+    const int32_t h = Bounds().m_nYMax - Bounds().m_nYMin;
+    AddStraight(shape, w + 1, 0);
+    AddStraight(shape, 0, h + 1);
+    AddStraight(shape, -(w + 1), 0);
+    AddStraight(shape, 0, -(h + 1));
+}
+
+CSwfRoundRect::CSwfRoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t radius)
+    : CSwfShapeObject(x1, y1, x2, y2), m_nRadius(radius) {
+    m_nRadius = std::min(m_nRadius, (x2 - x1 + 1) / 2);
+    m_nRadius = std::min(m_nRadius, (y2 - y1 + 1) / 2);
+}
+
+void CSwfRoundRect::StartPoint(int32_t& x, int32_t& y) const {
+    x = Bounds().m_nXMin + m_nRadius;
+    y = Bounds().m_nYMin;
+}
+
+void CSwfRoundRect::AddEdges(CSwfShapeWithStyle& shape) const {
+    const int32_t r = m_nRadius;
+    const int32_t w = Bounds().m_nXMax - Bounds().m_nXMin;
+    const int32_t h = Bounds().m_nYMax - Bounds().m_nYMin;
+    const int32_t hl = w - 2 * r >= 0 ? w - 2 * r + 1 : 1;
+    const int32_t vl = h - 2 * r + 1 > 0 ? h - 2 * r + 1 : 1;
+    AddStraight(shape, hl, 0);
+    AddCurve(shape, r, 0, 0, r);
+    AddStraight(shape, 0, vl);
+    AddCurve(shape, 0, r, -r, 0);
+    AddStraight(shape, -hl, 0);
+    AddCurve(shape, -r, 0, 0, -r);
+    AddStraight(shape, 0, -vl);
+    AddCurve(shape, 0, -r, r, 0);
+}
+
+void CSwfEllipse::StartPoint(int32_t& x, int32_t& y) const {
+    x = Bounds().m_nXMin + (Bounds().m_nXMax - Bounds().m_nXMin) / 2;
+    y = Bounds().m_nYMin;
+}
+
+void CSwfEllipse::AddEdges(CSwfShapeWithStyle& shape) const {
+    const int32_t rx = (Bounds().m_nXMax - Bounds().m_nXMin) / 2;
+    const int32_t ry = (Bounds().m_nYMax - Bounds().m_nYMin) / 2;
+    AddCurve(shape, -rx, 0, 0, ry);
+    AddCurve(shape, 0, ry, rx, 0);
+    AddCurve(shape, rx, 0, 0, -ry);
+    AddCurve(shape, 0, -ry, -rx, 0);
+}
+
+CSwfPath::CSwfPath(int32_t x, int32_t y) : CSwfShapeObject(x, y, x, y) {
+    m_segments.reserve(8);
+    m_segments.push_back({true, x, y, 0, 0});
+}
+
+CSwfPath::CSwfPath(std::span<const SSwfPoint> points) : CSwfShapeObject(0, 0, 0, 0) {
+    if (points.empty()) {
+        m_segments.push_back({true, 0, 0, 0, 0});
+        return;
+    }
+    m_segments.reserve(points.size() + 1);
+    m_segments.push_back({true, points[0].x, points[0].y, 0, 0});
+    for (size_t j = 1; j < points.size(); ++j) {
+        m_segments.push_back(
+            {true, points[j].x - points[j - 1].x, points[j].y - points[j - 1].y, 0, 0});
+    }
+    const SSwfPoint& first = points.front();
+    const SSwfPoint& last = points.back();
+    if (first.x != last.x || first.y != last.y) {
+        m_segments.push_back({true, first.x - last.x, first.y - last.y, 0, 0});
+    }
+    UpdateBounds();
+}
+
+void CSwfPath::LineTo(int32_t dx, int32_t dy) {
+    m_segments.push_back({true, dx, dy, 0, 0});
+    UpdateBounds();
+}
+
+void CSwfPath::CurveTo(int32_t controlDx, int32_t controlDy, int32_t anchorDx, int32_t anchorDy) {
+    m_segments.push_back({false, anchorDx, anchorDy, controlDx, controlDy});
+    UpdateBounds();
+}
+
+void CSwfPath::UpdateBounds() {
+    int32_t x = m_segments[0].m_nA;
+    int32_t y = m_segments[0].m_nB;
+    CSwfRect bounds(x, y, x, y);
+    for (size_t i = 1; i < m_segments.size(); ++i) {
+        const SSegment& s = m_segments[i];
+        x += s.m_bStraight ? s.m_nA : s.m_nA + s.m_nC;
+        y += s.m_bStraight ? s.m_nB : s.m_nB + s.m_nD;
+        bounds.m_nXMin = std::min(bounds.m_nXMin, x);
+        bounds.m_nXMax = std::max(bounds.m_nXMax, x);
+        bounds.m_nYMin = std::min(bounds.m_nYMin, y);
+        bounds.m_nYMax = std::max(bounds.m_nYMax, y);
+    }
+    SetBounds(bounds);
+}
+
+void CSwfPath::StartPoint(int32_t& x, int32_t& y) const {
+    x = m_segments[0].m_nA;
+    y = m_segments[0].m_nB;
+}
+
+void CSwfPath::AddEdges(CSwfShapeWithStyle& shape) const {
+    for (size_t i = 1; i < m_segments.size(); ++i) {
+        const SSegment& s = m_segments[i];
+        if (s.m_bStraight) {
+            AddStraight(shape, s.m_nA, s.m_nB);
+        } else {
+            AddCurve(shape, s.m_nC, s.m_nD, s.m_nA, s.m_nB);
+        }
+    }
+}
