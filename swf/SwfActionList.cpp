@@ -12,6 +12,12 @@ void CSwfActionList::Write(CSwfBitWriter& writer) const {
     }
 }
 
+void CSwfActionList::Append(CSwfActionList&& other) {
+    for (auto& record : other.TakeAll()) {
+        m_records.push_back(std::move(record));
+    }
+}
+
 uint32_t CSwfActionList::Length() const {
     CSwfBitWriter scratch;
     Write(scratch);

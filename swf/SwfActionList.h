@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "swf/SwfActionRecord.h"
@@ -12,6 +13,11 @@
 class CSwfActionList {
 public:
     void Add(std::unique_ptr<CSwfActionRecord> record) { m_records.push_back(std::move(record)); }
+    // Moves the records of `other` to the end of this list.
+    void Append(CSwfActionList&& other);
+    std::vector<std::unique_ptr<CSwfActionRecord>> TakeAll() {
+        return std::exchange(m_records, {});
+    }
     // The records in order, without the end byte.
     void Write(CSwfBitWriter& writer) const;
     uint32_t Length() const;

@@ -54,6 +54,16 @@ std::vector<uint8_t> ArgbPayload(uint32_t width, uint32_t height, std::span<cons
     return out;
 }
 
+std::vector<uint8_t> PremultipliedRgb(std::span<const uint8_t> rgb,
+                                      std::span<const uint8_t> alpha) {
+    std::vector<uint8_t> out(rgb.begin(), rgb.end());
+    for (size_t i = 0; i < out.size(); ++i) {
+        const size_t pixel = i / 3;
+        out[i] = Premultiply(out[i], pixel < alpha.size() ? alpha[pixel] : 255);
+    }
+    return out;
+}
+
 std::vector<uint8_t> Compress(std::span<const uint8_t> data) {
     uLongf size = compressBound(uLong(data.size()));
     std::vector<uint8_t> out(size);

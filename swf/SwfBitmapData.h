@@ -31,6 +31,10 @@ constexpr uint8_t Premultiply(uint8_t channel, uint8_t alpha) {
     return uint8_t(unsigned{channel} * alpha / 255u);
 }
 
+// Red, green, blue bytes multiplied by one alpha byte per pixel, for the JPEG data of a bitmap
+// with an alpha plane: players take that data as premultiplied colour.
+std::vector<uint8_t> PremultipliedRgb(std::span<const uint8_t> rgb, std::span<const uint8_t> alpha);
+
 // One zlib stream at the best compression level.
 std::vector<uint8_t> Compress(std::span<const uint8_t> data);
 

@@ -63,7 +63,9 @@ private:
 
 class CSwfDefineBitsJpeg3 : public CSwfCharacterTag {
 public:
-    // `alpha` holds one opacity byte per pixel, rows top to bottom; it is compressed here.
+    // `alpha` holds one opacity byte per pixel, rows top to bottom; it is compressed here. The
+    // JPEG picture must carry colour premultiplied by that alpha (swf_bitmap::PremultipliedRgb),
+    // which is how players read it.
     CSwfDefineBitsJpeg3(SwfJpegData jpeg, std::span<const uint8_t> alpha);
     void Write(CSwfBitWriter& writer) override;
 
