@@ -1,5 +1,6 @@
 #include "swf/SwfEditText.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "swf/SwfBitWriter.h"
@@ -56,7 +57,9 @@ CSwfEditText::CSwfEditText(int32_t x1, int32_t y1, int32_t x2, int32_t y2, std::
 
 void CSwfEditText::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
     if (m_strVariable.empty()) {
-        m_strVariable = "T" + std::to_string(g_nNextVariable++);
+        char name[16];
+        std::snprintf(name, sizeof name, "T%d", g_nNextVariable++);
+        m_strVariable = name;
     }
     SSwfEditTextFields fields;
     fields.m_rcBounds = m_rcBounds;

@@ -8,6 +8,10 @@
 
 namespace {
 
+std::vector<uint8_t> B3(std::initializer_list<uint8_t> bytes) {
+    return bytes;
+}
+
 std::vector<uint8_t> Inflate(const std::vector<uint8_t>& data, size_t size) {
     std::vector<uint8_t> out(size + 16);
     uLongf length = uLongf(out.size());
@@ -60,6 +64,11 @@ TEST(BitmapData, AlphaPixelsArePremultiplied) {
     // Palette entries with alpha are premultiplied the same way (red in the low byte).
     EXPECT_EQ(swf_bitmap::ColorMappedPayload(1, 1, {{0}}, {{0x804080FFu}}, true),
               (std::vector<uint8_t>{0x80, 0x40, 0x20, 0x80, 0, 0, 0, 0}));
+}
+
+TEST(BitmapData, JpegColoursArePremultipliedByTheirAlphaPlane) {
+    EXPECT_EQ(swf_bitmap::PremultipliedRgb(B3({200, 100, 50, 10, 20, 30}), {{96, 255}}),
+              B3({75, 37, 18, 10, 20, 30}));
 }
 
 TEST(BitmapData, MissingPixelsAreZeroAndCompressionRoundTrips) {

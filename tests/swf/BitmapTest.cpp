@@ -2,10 +2,13 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
+#include "swf/SwfBitmapRect.h"
 #include "swf/SwfBitmapTags.h"
+#include "swf/SwfMovie.h"
 #include "tests/swf/TagBytes.h"
 
 namespace {
@@ -99,6 +102,44 @@ TEST_F(BitmapTest, JpegTagsWrapTheDataInMarkers) {
     const Bytes plane(body.begin() + 18, body.end());
     EXPECT_EQ(plane.size(), jpeg3.EncodedAlphaSize());
     EXPECT_EQ(Inflate(plane, alpha.size()), alpha);
+}
+
+TEST_F(BitmapTest, RectanglesEmitTheirBitmapOnceAndReportItsSize) {
+    const std::vector<uint32_t> pixels(4 * 3, 0x00336699u);
+    auto lossless = CSwfDefineBitsLossless::TrueColor(4, 3, pixels, false);
+    const uint32_t encoded = lossless->EncodedSize();
+    CSwfBitmapRect owner(0, 0, 4 * 20 - 1, 3 * 20 - 1, std::move(lossless));
+    CSwfBitmapRect shared(200, 0, 200 + 4 * 20 - 1, 3 * 20 - 1, owner);
+    EXPECT_EQ(owner.Kind(), CSwfBitmapRect::kLossless);
+    EXPECT_EQ(owner.EncodedSize(), encoded);
+    EXPECT_EQ(shared.EncodedSize(), encoded);
+    EXPECT_EQ(shared.BitmapId(), owner.BitmapId());
+    EXPECT_TRUE(shared.IsShared());
+
+    CSwfMovie movie;
+    CSwfFrame& frame = movie.GetFrame(0);
+    frame.AddObject(owner);
+    frame.AddObject(shared);
+    // Bitmap, owner's shape and placement, shared shape and placement.
+    ASSERT_EQ(frame.Tags().Size(), 5u);
+    const uint16_t codes[] = {20, 32, 26, 32, 26};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(TagCode(TagRecord(frame.Tags()[i])), codes[i]) << i;
+    }
+    // Both shapes fill with the one bitmap, scaled 20 units per pixel: after id, RECT and the
+    // counts, the fill type 0x41 and the bitmap id.
+    for (size_t i : {size_t{1}, size_t{3}}) {
+        const Bytes body = TagBody(frame.Tags()[i]);
+        const auto fill = std::find(body.begin() + 2, body.end(), 0x41);
+        ASSERT_NE(fill, body.end());
+        EXPECT_EQ(fill[1] | fill[2] << 8, owner.BitmapId());
+    }
+
+    const auto jpeg = std::make_shared<const std::vector<uint8_t>>(Bytes{0xFF, 0xD8, 0xFF, 0xD9});
+    CSwfBitmapRect photo(0, 0, 19, 19, 1, 1, jpeg, Bytes{128});
+    EXPECT_EQ(photo.Kind(), CSwfBitmapRect::kJpeg);
+    EXPECT_TRUE(photo.HasAlpha());
+    EXPECT_EQ(photo.EncodedSize(), 4u);
 }
 
 }  // namespace
