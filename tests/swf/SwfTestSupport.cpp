@@ -94,6 +94,14 @@ uint32_t CBitReader::Aligned(int bytes) {
     return v;
 }
 
+std::ostream& operator<<(std::ostream& os, const SDecodedEdge& e) {
+    os << e.kind << "(" << e.dx << "," << e.dy;
+    if (e.kind == 'C') {
+        os << "," << e.ax << "," << e.ay;
+    }
+    return os << ")";
+}
+
 namespace {
 
 SDecodedMatrix ReadMatrix(CBitReader& r) {

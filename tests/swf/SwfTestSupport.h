@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,8 @@ struct SDecodedShape {
     std::vector<SDecodedEdge> edges;
     bool ok = false;  // the whole tag decoded and ended exactly at its length
 };
+
+std::ostream& operator<<(std::ostream& os, const SDecodedEdge& e);
 
 // Decodes a complete DefineShape3 record.
 SDecodedShape DecodeShape(const std::vector<uint8_t>& record);
