@@ -13,6 +13,13 @@ void WriteString(CSwfBitWriter& writer, const std::string& s) {
     writer.WriteU8(0);
 }
 
+std::string Cut(std::string s, size_t room) {
+    if (s.size() > room) {
+        s.resize(room);
+    }
+    return s;
+}
+
 void WriteHeader(CSwfBitWriter& writer, uint8_t code, size_t length) {
     writer.WriteU8(code);
     writer.WriteU16(uint32_t(length));
@@ -35,11 +42,19 @@ void CSwfActionGotoFrame::Write(CSwfBitWriter& writer) const {
     writer.WriteU16(m_nFrame);
 }
 
+CSwfActionGetUrl::CSwfActionGetUrl(std::string url, std::string target)
+    : m_strTarget(Cut(std::move(target), kMaxPayload / 2 - 1)) {
+    m_strUrl = Cut(std::move(url), kMaxPayload - 2 - m_strTarget.size());
+}
+
 void CSwfActionGetUrl::Write(CSwfBitWriter& writer) const {
     WriteHeader(writer, kActionGetUrl, m_strUrl.size() + 1 + m_strTarget.size() + 1);
     WriteString(writer, m_strUrl);
     WriteString(writer, m_strTarget);
 }
+
+CSwfActionSetTarget::CSwfActionSetTarget(std::string name)
+    : m_strName(Cut(std::move(name), kMaxPayload - 1)) {}
 
 void CSwfActionSetTarget::Write(CSwfBitWriter& writer) const {
     WriteHeader(writer, kActionSetTarget, m_strName.size() + 1);
@@ -47,7 +62,8 @@ void CSwfActionSetTarget::Write(CSwfBitWriter& writer) const {
 }
 
 std::unique_ptr<CSwfActionPush> CSwfActionPush::String(std::string value) {
-    return std::unique_ptr<CSwfActionPush>(new CSwfActionPush(EType::String, std::move(value), 0));
+    return std::unique_ptr<CSwfActionPush>(
+        new CSwfActionPush(EType::String, Cut(std::move(value), kMaxPayload - 2), 0));
 }
 
 std::unique_ptr<CSwfActionPush> CSwfActionPush::Float(float value) {

@@ -39,8 +39,11 @@ enum ESwfActionCode : uint8_t {
     kActionGotoFrame2 = 0x9F,
 };
 
+// A record's payload length is 16-bit: longer strings are cut so that the length stays true.
 class CSwfActionRecord {
 public:
+    static constexpr size_t kMaxPayload = 0xFFFF;
+
     virtual ~CSwfActionRecord() = default;
     virtual void Write(CSwfBitWriter& writer) const = 0;
     // Bytes the record occupies, for branch offsets.
@@ -68,8 +71,7 @@ private:
 
 class CSwfActionGetUrl : public CSwfActionRecord {
 public:
-    CSwfActionGetUrl(std::string url, std::string target)
-        : m_strUrl(std::move(url)), m_strTarget(std::move(target)) {}
+    CSwfActionGetUrl(std::string url, std::string target);
     void Write(CSwfBitWriter& writer) const override;
 
 private:
@@ -79,7 +81,7 @@ private:
 
 class CSwfActionSetTarget : public CSwfActionRecord {
 public:
-    explicit CSwfActionSetTarget(std::string name) : m_strName(std::move(name)) {}
+    explicit CSwfActionSetTarget(std::string name);
     void Write(CSwfBitWriter& writer) const override;
 
 private:

@@ -64,6 +64,19 @@ TEST(ActionRecord, EncodingsAreByteExact) {
     }
 }
 
+TEST(ActionRecord, OverlongStringsAreCutToFitTheLengthField) {
+    const std::string longText(70000, 'x');
+    for (const auto& record : std::vector<std::shared_ptr<CSwfActionRecord>>{
+             CSwfActionPush::String(longText),
+             std::make_shared<CSwfActionGetUrl>(longText, longText),
+             std::make_shared<CSwfActionSetTarget>(longText)}) {
+        const Bytes bytes = RecordBytes(*record);
+        ASSERT_GE(bytes.size(), 3u);
+        EXPECT_EQ(size_t(bytes[1] | bytes[2] << 8) + 3, bytes.size());
+        EXPECT_EQ(bytes.back(), 0);
+    }
+}
+
 TEST(ScriptStep, StepsAppendTheirRecords) {
     struct SCase {
         const char* name;
