@@ -32,7 +32,8 @@
 //   - the sprite "spr" at (40, 120): a 60 × 60 square red, green, blue, orange in its own four
 //     frames, each of which traces "sprite frame N";
 //   - a grey button at (300, 130)-(420, 170) that stops the main timeline or plays it again, sets
-//     "running" and "msg" and traces "button: " + msg (on release and on the Enter key);
+//     "running" and "msg" and traces "button: " + msg (on release and on the Enter key); frame 4
+//     removes it and places it again;
 //   - a text field at (300, 190)-(470, 220) that shows "msg";
 //   - six main frames, each tracing "main frame N" and moving a red 20 × 20 marker to
 //     x = 40 + 60 (N − 1), y = 300. Frame 1 sets msg to "ready", running to 1 and laps to 0;
@@ -73,6 +74,11 @@ std::unique_ptr<CSwfDefineBitsLossless> SampleBitmap(uint16_t width, uint16_t he
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const SSamplePixel p = SamplePixel(x, y, width, alpha);
+            if (!alpha) {
+                indexes.push_back(uint8_t(CSwfOctreeQuantizer::ExactIndex(p.r, p.g, p.b, palette)));
+                continue;
+            }
+            // Entries that differ only in opacity stay apart.
             const uint32_t color = PackSwfColor(p.r, p.g, p.b) | uint32_t(p.a) << 24;
             auto found = std::find(palette.m_colors.begin(), palette.m_colors.end(), color);
             if (found == palette.m_colors.end()) {
@@ -294,6 +300,9 @@ int RunSwfSampleAll(std::span<const std::string> args) {
     }
     button.SetLayer(20);
     first.AddObject(button);
+    // Placed again in frame 4 without a second definition.
+    movie.GetFrame(3).RemoveObject(button);
+    movie.GetFrame(3).AddObject(button);
 
     auto& font = keep(std::make_unique<CSwfFont>("_sans", false, false));
     first.AddObject(font);

@@ -198,6 +198,13 @@ TEST_F(SwfSampleAllTest, SpriteButtonTextAndScriptsAreReadBackAsWritten) {
         EXPECT_EQ(records[i].toObject()["states"].toArray()[0].toString(), states[i]);
         EXPECT_EQ(records[i].toObject()["depth"].toInt(), 1);
     }
+    // Placed in frame 1 and, after its removal, again in frame 4: defined once.
+    int placements = 0;
+    for (const auto& t : Tags()) {
+        placements += t.toObject()["tag"].toString() == "PlaceObject2" &&
+                      t.toObject()["characterId"].toInt() == buttons[0]["id"].toInt();
+    }
+    EXPECT_EQ(placements, 2);
     const QJsonArray conditions = buttons[0]["conditionActions"].toArray();
     ASSERT_EQ(conditions.size(), 2);
     EXPECT_EQ(conditions[0].toObject()["conditions"].toArray()[0].toString(), "overDownToOverUp");
