@@ -32,7 +32,7 @@
 //   - the sprite "spr" at (40, 120): a 60 × 60 square red, green, blue, orange in its own four
 //     frames, each of which traces "sprite frame N";
 //   - a grey button at (300, 130)-(420, 170) that stops the main timeline or plays it again, sets
-//     "running" and "msg" and traces "button: " + msg (on release and on the Enter key); frame 4
+//     "running" and "msg" and traces "button: " + msg (on release and on the Enter key); frame 5
 //     removes it and places it again;
 //   - a text field at (300, 190)-(470, 220) that shows "msg";
 //   - six main frames, each tracing "main frame N" and moving a red 20 × 20 marker to
@@ -300,9 +300,9 @@ int RunSwfSampleAll(std::span<const std::string> args) {
     }
     button.SetLayer(20);
     first.AddObject(button);
-    // Placed again in frame 4 without a second definition.
-    movie.GetFrame(3).RemoveObject(button);
-    movie.GetFrame(3).AddObject(button);
+    // Placed again in frame 5 without a second definition.
+    movie.GetFrame(4).RemoveObject(button);
+    movie.GetFrame(4).AddObject(button);
 
     auto& font = keep(std::make_unique<CSwfFont>("_sans", false, false));
     first.AddObject(font);
