@@ -13,7 +13,8 @@
 // A movie of every shape geometry and fill, placed, moved and removed over four frames at 2
 // frames per second on a 480 × 360 pixel stage (20 units per pixel), for looking at the writer's
 // output with outside players and parsers:
-//   frame 1: red rectangle (layer 65502), round rectangle with a blue-to-green linear gradient
+//   frame 1: red rectangle (layer 65502, named "redé" and a character outside the basic
+//            plane), round rectangle with a blue-to-green linear gradient
 //            and a black outline (layer 1), ellipse with a yellow-to-magenta radial gradient,
 //            orange circle with a navy outline, cyan triangle, purple path with a curve, dark
 //            green rectangle drawn as a round rectangle of radius 0;
@@ -65,6 +66,7 @@ int RunSwfSample(std::span<const std::string> args) {
     red->SetFillColor(CSwfColor(0xFF, 0, 0, 0xFF));
     red->SetLineWidth(0);
     red->SetLayer(65502);
+    red->SetName(CSwfString::FromUtf16(u"red\u00e9\U0001F600"));
 
     auto round = Box<CSwfRoundRect>(140, 20, 300, 100, U(20));
     round->SetLinearGradient(CSwfColor(0, 0, 0xFF, 0xFF), CSwfColor(0, 0xFF, 0, 0xFF));

@@ -44,7 +44,7 @@ void CSwfMovie::AddPlacement(uint16_t characterId, CSwfPlaceObject2& place, uint
     m_placements[characterId].push_back({&place, nullptr, layer});
 }
 
-SSwfPlacement* CSwfMovie::OpenPlacement(uint16_t characterId) {
+CSwfPlacement* CSwfMovie::OpenPlacement(uint16_t characterId) {
     auto entry = m_placements.find(characterId);
     if (entry == m_placements.end()) {
         return nullptr;
@@ -58,9 +58,9 @@ SSwfPlacement* CSwfMovie::OpenPlacement(uint16_t characterId) {
 }
 
 bool CSwfMovie::AssignDepths() {
-    std::vector<SSwfPlacement*> order;
+    std::vector<CSwfPlacement*> order;
     for (auto& [id, list] : m_placements) {
-        for (SSwfPlacement& p : list) {
+        for (CSwfPlacement& p : list) {
             order.push_back(&p);
         }
     }
@@ -71,7 +71,7 @@ bool CSwfMovie::AssignDepths() {
     }
     std::stable_sort(
         order.begin(), order.end(),
-        [](const SSwfPlacement* a, const SSwfPlacement* b) { return a->m_nLayer < b->m_nLayer; });
+        [](const CSwfPlacement* a, const CSwfPlacement* b) { return a->m_nLayer < b->m_nLayer; });
     for (size_t depth = 0; depth < order.size(); ++depth) {
         order[depth]->m_pPlace->m_nDepth = static_cast<uint16_t>(depth);
         if (order[depth]->m_pRemove != nullptr) {

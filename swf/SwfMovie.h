@@ -51,7 +51,7 @@ public:
     const std::vector<CSwfObject*>& Objects() const { return m_objects; }
     void AddPlacement(uint16_t characterId, CSwfPlaceObject2& place, uint32_t layer);
     // The most recent placement of the character that has no removal yet, or null.
-    SSwfPlacement* OpenPlacement(uint16_t characterId);
+    CSwfPlacement* OpenPlacement(uint16_t characterId);
 
 private:
     // Numbers all placements 0, 1, 2, ... in order of layer (ties keep character id order, then
@@ -67,7 +67,7 @@ private:
     int32_t m_nStageHeight = 8000;
     std::vector<CSwfObject*> m_objects;
     std::set<const CSwfObject*> m_objectSet;
-    std::map<uint16_t, std::list<SSwfPlacement>> m_placements;
+    std::map<uint16_t, std::list<CSwfPlacement>> m_placements;
     std::string m_strError;
     bool m_bCancelled = false;
 };

@@ -63,7 +63,7 @@ void CSwfObject::RemoveFromFrame(CSwfTagList& frame, CSwfMovie& movie) {
         return;
     }
     const auto id = static_cast<uint16_t>(m_nCharacterId);
-    SSwfPlacement* placement = movie.OpenPlacement(id);
+    CSwfPlacement* placement = movie.OpenPlacement(id);
     if (placement == nullptr) {
         return;
     }

@@ -62,13 +62,18 @@ bool CSwfOutputFile::Commit() {
     if (m_pFile == nullptr) {
         return false;
     }
-    const bool written = std::fflush(m_pFile) == 0 && !std::ferror(m_pFile);
-    const int writeErrno = errno;
-    const bool closed = std::fclose(m_pFile) == 0;
+    // The data reaches the disk before the rename, so that a crash never leaves an empty movie
+    // in place of the old one.
+    std::string failure;
+    if (std::fflush(m_pFile) != 0 || std::ferror(m_pFile) || ::fsync(::fileno(m_pFile)) != 0) {
+        failure = Reason();
+    }
+    if (std::fclose(m_pFile) != 0 && failure.empty()) {
+        failure = Reason();
+    }
     m_pFile = nullptr;
-    if (!written || !closed) {
-        errno = written ? errno : writeErrno;
-        m_strError = "Cannot write " + m_strTarget + ": " + Reason();
+    if (!failure.empty()) {
+        m_strError = "Cannot write " + m_strTarget + ": " + failure;
         Discard();
         return false;
     }

@@ -38,7 +38,7 @@ public:
 };
 
 // The tags are owned by their frames; the movie keeps this record until it is written.
-struct SSwfPlacement {
+struct CSwfPlacement {
     CSwfPlaceObject2* m_pPlace = nullptr;
     CSwfRemoveObject* m_pRemove = nullptr;
     uint32_t m_nLayer = 0;

@@ -1,5 +1,8 @@
 #include "swf/SwfTagStream.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "swf/SwfBitWriter.h"
 #include "swf/SwfOutputFile.h"
 #include "swf/SwfProgress.h"
@@ -108,7 +111,7 @@ bool CSwfTagStream::Save(const std::string& path, int32_t width, int32_t height,
     writer.Patch(0, SwfFileHeader(static_cast<uint32_t>(writer.TotalLength()), width, height, rate,
                                   static_cast<uint16_t>(framesWritten)));
     if (!writer.WriteTo(file.File())) {
-        m_strError = "Cannot write " + path + ".";
+        m_strError = "Cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
     if (!file.Commit()) {

@@ -202,6 +202,9 @@ TEST_F(SwfSampleMovieTest, DepthsFollowLayersAndRemovalsMatchTheirPlacements) {
         const int id = tag["characterId"].toInt();
         if (name == "PlaceObject2") {
             EXPECT_FALSE(tag["move"].toBool());
+            if (id == 1) {
+                EXPECT_EQ(tag["name"].toString(), QString::fromUtf8("red\u00e9\U0001F600"));
+            }
             EXPECT_FALSE(shown.count(depth)) << "depth " << depth << " is free";
             shown[depth] = id;
             events.push_back("P" + std::to_string(id) + "@" + std::to_string(depth));
