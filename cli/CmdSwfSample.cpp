@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -37,6 +38,9 @@ std::unique_ptr<T> Box(int32_t x, int32_t y, int32_t right, int32_t bottom, Extr
 }  // namespace
 
 int RunSwfSample(std::span<const std::string> args) {
+    if (std::find(args.begin(), args.end(), "--all") != args.end()) {
+        return RunSwfSampleAll(args);
+    }
     bool uncompressed = false;
     std::string out;
     for (const std::string& a : args) {

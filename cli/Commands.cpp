@@ -7,9 +7,9 @@ std::span<const SCommand> AllCommands() {
     static const std::array kCommands = {
         SCommand{"example", "[OUTDIR]",
                  "build the built-in example project and walk every frame", false, RunExample},
-        SCommand{"swf-sample", "OUT.swf [--fws]",
-                 "write a movie of every shape geometry and fill (compressed unless --fws)", true,
-                 RunSwfSample},
+        SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
+                 "write a movie of every shape geometry and fill (compressed unless --fws); "
+                 "--all: bitmaps, sprite, button, text and scripts", true, RunSwfSample},
     };
     return kCommands;
 }

@@ -2,15 +2,19 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "swf/SwfTagList.h"
 
+class CSwfAction;
+class CSwfDoAction;
 class CSwfMovie;
 class CSwfObject;
 
 class CSwfFrame {
 public:
-    explicit CSwfFrame(CSwfMovie& movie) : m_movie(movie) {}
+    explicit CSwfFrame(CSwfMovie& movie);
+    ~CSwfFrame();
     CSwfFrame(const CSwfFrame&) = delete;
     CSwfFrame& operator=(const CSwfFrame&) = delete;
 
@@ -23,7 +27,16 @@ public:
     CSwfTagList& Tags() { return m_tags; }
     CSwfMovie& Movie() { return m_movie; }
 
+    // The frame's action block, created on first use. It joins the frame's tags where
+    // CloseActions() is first called, or at the end of the frame when the movie is written.
+    CSwfDoAction& Actions();
+    // Appends the step's records to the action block.
+    void AddAction(std::unique_ptr<CSwfAction> step);
+    void CloseActions();
+
 private:
     CSwfTagList m_tags;
+    std::unique_ptr<CSwfDoAction> m_pOpenActions;
+    CSwfDoAction* m_pActions = nullptr;
     CSwfMovie& m_movie;
 };

@@ -83,6 +83,7 @@ bool CSwfMovie::AssignDepths() {
 
 void CSwfMovie::MoveFrameTags(uint32_t index, CSwfTagStream& stream) {
     if (index < m_frames.size()) {
+        m_frames[index]->CloseActions();
         for (auto& tag : m_frames[index]->Tags().TakeAll()) {
             stream.Add(std::move(tag));
         }

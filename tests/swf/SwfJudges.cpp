@@ -76,7 +76,11 @@ SJudgeRun CSwfJudges::Parse(const std::string& movie) {
 }
 
 SJudgeRun CSwfJudges::Render(const std::string& movie, const std::string& outDir,
-                             const std::string& times) {
-    return Run("cd " + Quote(ToolsDir()) + " && node render.mjs " + Quote(movie) + " " +
-               Quote(outDir) + " --times " + Quote(times) + " 2>/dev/null");
+                             const std::string& times, const std::vector<std::string>& clicks) {
+    std::string command = "cd " + Quote(ToolsDir()) + " && node render.mjs " + Quote(movie) + " " +
+                          Quote(outDir) + " --times " + Quote(times);
+    for (const std::string& click : clicks) {
+        command += " --click " + Quote(click);
+    }
+    return Run(command + " 2>/dev/null");
 }

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <string>
+#include <vector>
 
 struct SJudgeRun {
     int exitCode = -1;
@@ -21,7 +22,7 @@ public:
     // Empty when both judges can run; otherwise what is missing.
     static std::string Missing();
     static SJudgeRun Parse(const std::string& movie);
-    // `times` like "0.5,1.0"; the shots go to OUT_DIR/shot-<T>.png.
+    // `times` like "0.5,1.0"; the shots go to OUT_DIR/shot-<T>.png. `clicks` like "70,180@1.2".
     static SJudgeRun Render(const std::string& movie, const std::string& outDir,
-                            const std::string& times);
+                            const std::string& times, const std::vector<std::string>& clicks = {});
 };
