@@ -17,12 +17,6 @@ constexpr uint32_t kMaxZlibRectBytes = 92'160'000;
 // A run-length count prefix holds at most this many extra pixels.
 constexpr uint32_t kMaxRunPrefix = 32'767;
 
-// Index of a pixel's colour in the 32,768-entry census: the top five bits of blue, green and red.
-inline uint32_t CensusIndex(uint32_t crPixel) {
-    return ((crPixel >> 3) & 0x1F) | (((crPixel >> 11) & 0x1F) << 5) |
-           (((crPixel >> 19) & 0x1F) << 10);
-}
-
 // Appends the 24-bit run-length coding of `pixels` to `out`.
 void AppendRle24(std::span<const uint32_t> pixels, std::vector<uint8_t>& out);
 

@@ -1,4 +1,4 @@
-#include "project/StreamSource.h"
+#include "project/StreamFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,11 +36,11 @@ constexpr uint64_t k4GiB = 1ull << 32;
 
 }  // namespace
 
-CStreamSource::~CStreamSource() {
+CStreamFile::~CStreamFile() {
     Close();
 }
 
-void CStreamSource::Close() {
+void CStreamFile::Close() {
     if (m_fdTable >= 0 && m_fdTable != m_fdData) {
         ::close(m_fdTable);
     }
@@ -56,7 +56,7 @@ void CStreamSource::Close() {
     m_Header = SStreamHeader{};
 }
 
-bool CStreamSource::OpenCapture(const std::string& dataPath, const std::string& indexPath) {
+bool CStreamFile::OpenCapture(const std::string& dataPath, const std::string& indexPath) {
     Close();
     m_fdData = OpenRead(dataPath);
     m_fdTable = OpenRead(indexPath);
@@ -76,7 +76,7 @@ bool CStreamSource::OpenCapture(const std::string& dataPath, const std::string& 
     return Finish();
 }
 
-bool CStreamSource::OpenInFile(const std::string& path, uint64_t nDataPos, uint64_t nDataLen,
+bool CStreamFile::OpenInFile(const std::string& path, uint64_t nDataPos, uint64_t nDataLen,
                                uint64_t nTablePos, uint32_t nPictures, bool bWideOffsets,
                                uint32_t nWrapFrame) {
     Close();
@@ -98,7 +98,7 @@ bool CStreamSource::OpenInFile(const std::string& path, uint64_t nDataPos, uint6
     return Finish();
 }
 
-bool CStreamSource::OpenMemory(std::vector<uint8_t> data, std::vector<uint8_t> table) {
+bool CStreamFile::OpenMemory(std::vector<uint8_t> data, std::vector<uint8_t> table) {
     Close();
     m_bMemory = true;
     m_MemData = std::move(data);
@@ -113,7 +113,7 @@ bool CStreamSource::OpenMemory(std::vector<uint8_t> data, std::vector<uint8_t> t
     return Finish();
 }
 
-bool CStreamSource::Finish() {
+bool CStreamFile::Finish() {
     std::vector<uint8_t> head;
     if (!ReadData(m_nDataPos, m_nDataPos + kStreamHeaderSize, head) ||
         !ParseStreamHeader(head, m_Header)) {
@@ -124,7 +124,7 @@ bool CStreamSource::Finish() {
     return true;
 }
 
-bool CStreamSource::ReadTable(uint64_t nPos, void* pOut, size_t nBytes) const {
+bool CStreamFile::ReadTable(uint64_t nPos, void* pOut, size_t nBytes) const {
     if (nPos > m_nTableLen || nBytes > m_nTableLen - nPos) {
         return false;
     }
@@ -135,7 +135,7 @@ bool CStreamSource::ReadTable(uint64_t nPos, void* pOut, size_t nBytes) const {
     return ReadAt(m_fdTable, m_nTablePos + nPos, pOut, nBytes);
 }
 
-bool CStreamSource::ReadEntry(uint32_t nIndex, uint64_t& nOffset) const {
+bool CStreamFile::ReadEntry(uint32_t nIndex, uint64_t& nOffset) const {
     uint8_t b[8] = {};
     const size_t nEntrySize = m_bWide ? 8 : 4;
     if (!ReadTable(static_cast<uint64_t>(nIndex) * nEntrySize, b, nEntrySize)) {
@@ -155,7 +155,7 @@ bool CStreamSource::ReadEntry(uint32_t nIndex, uint64_t& nOffset) const {
     return true;
 }
 
-bool CStreamSource::PictureRange(uint32_t nPicture, uint64_t& nStart, uint64_t& nEnd) const {
+bool CStreamFile::PictureRange(uint32_t nPicture, uint64_t& nStart, uint64_t& nEnd) const {
     if (!m_bOpen || nPicture >= m_nPictures) {
         return false;
     }
@@ -174,7 +174,7 @@ bool CStreamSource::PictureRange(uint32_t nPicture, uint64_t& nStart, uint64_t& 
     return true;
 }
 
-bool CStreamSource::ReadData(uint64_t nStart, uint64_t nEnd, std::vector<uint8_t>& out) const {
+bool CStreamFile::ReadData(uint64_t nStart, uint64_t nEnd, std::vector<uint8_t>& out) const {
     const uint64_t nDataEnd = m_nDataPos + m_nDataLen;
     nStart = std::clamp(nStart, m_nDataPos, nDataEnd);
     nEnd = std::clamp(nEnd, nStart, nDataEnd);

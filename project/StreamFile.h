@@ -9,12 +9,12 @@
 
 #include "project/StreamFormat.h"
 
-class CStreamSource {
+class CStreamFile {
 public:
-    CStreamSource() = default;
-    ~CStreamSource();
-    CStreamSource(const CStreamSource&) = delete;
-    CStreamSource& operator=(const CStreamSource&) = delete;
+    CStreamFile() = default;
+    ~CStreamFile();
+    CStreamFile(const CStreamFile&) = delete;
+    CStreamFile& operator=(const CStreamFile&) = delete;
 
     // The picture file and index file of a recording; the table width is told by its marker.
     bool OpenCapture(const std::string& dataPath, const std::string& indexPath);
