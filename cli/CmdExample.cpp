@@ -219,8 +219,8 @@ int RunExample(std::span<const std::string> args) {
     for (uint32_t i = nFrames; i-- > 0;) {
         compositor.GoToFrame(i);
         if (Checksum(compositor.ShownPicture()) != checksums[i] || compositor.Damaged()) {
-            return Failure("example", "frame " + std::to_string(i + 1) +
-                                          " differs when reached backward");
+            return Failure("example",
+                           "frame " + std::to_string(i + 1) + " differs when reached backward");
         }
     }
     if (!args.empty()) {
