@@ -55,9 +55,9 @@ void CFrameCompositor::Reset() {
     m_Blocks.clear();
 }
 
-void CFrameCompositor::RegisterLayer(const CFrameInfo* pFrame, uint32_t nFirst, uint32_t nLast) {
+void CFrameCompositor::RegisterLayer(const CFrameInfo* pFrame, uint32_t nFirst) {
     UnregisterLayer(pFrame);
-    m_Layers.push_back(SLayer{pFrame, nFirst, nLast});
+    m_Layers.push_back(SLayer{pFrame, nFirst});
 }
 
 void CFrameCompositor::UnregisterLayer(const CFrameInfo* pFrame) {
@@ -187,9 +187,13 @@ bool CFrameCompositor::BuildAt(uint32_t nIndex, int nDirection) {
         if (const CPixelPicture* pPan = PanPicture(frame)) {
             const int nWidth = std::min(pPan->m_nWidth, m_Picture.m_nWidth);
             for (int y = 0; y < std::min(pPan->m_nHeight, m_Picture.m_nHeight); ++y) {
-                std::copy_n(
-                    pPan->m_Pixels.begin() + static_cast<ptrdiff_t>(y) * pPan->m_nWidth, nWidth,
-                    m_Picture.m_Pixels.begin() + static_cast<ptrdiff_t>(y) * m_Picture.m_nWidth);
+                const uint32_t* pFrom =
+                    pPan->m_Pixels.data() + static_cast<size_t>(y) * pPan->m_nWidth;
+                uint32_t* pTo =
+                    m_Picture.m_Pixels.data() + static_cast<size_t>(y) * m_Picture.m_nWidth;
+                for (int x = 0; x < nWidth; ++x) {
+                    pTo[x] = pFrom[x] & 0xFFFFFF;
+                }
             }
         }
     }
