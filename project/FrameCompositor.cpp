@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <map>
 
 #include "project/DemoProject.h"
 #include "project/PictureBlock.h"
@@ -69,13 +68,16 @@ void CFrameCompositor::RefreshFrames() {
     m_Frames.clear();
     m_StreamPictures.clear();
     // The n-th frame of a source that is not a duplicate shows that source's n-th picture.
-    std::map<int32_t, uint32_t> nextPicture;
+    // Frames of a source that is not open count among themselves; they are never decoded.
+    std::vector<uint32_t> nextPicture(m_Sources.size() + 1, 0);
     for (CFrameInfo* p = m_Project.FirstFrame(); p != nullptr; p = p->m_pNext) {
         m_Frames.push_back(p);
         if (p->m_bDuplicate) {
             m_StreamPictures.push_back(p->m_nStreamFrame);
         } else {
-            m_StreamPictures.push_back(nextPicture[p->m_nSource]++);
+            const size_t nSource =
+                p->m_nSource >= 0 ? static_cast<size_t>(p->m_nSource) : m_Sources.size();
+            m_StreamPictures.push_back(nextPicture[std::min(nSource, m_Sources.size())]++);
         }
     }
     if (m_bBuilt && m_nCurrent >= m_Frames.size()) {
