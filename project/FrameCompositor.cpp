@@ -620,9 +620,7 @@ bool CFrameCompositor::CursorHidden(const CFrameInfo& frame) const {
     if (frame.m_bCursorNotShown) {
         return true;
     }
-    const bool bWaitsForClick = frame.HasHotspot() && !frame.m_bShowMouse &&
-                                !frame.m_bHotspotShowUntil && !frame.m_bIgnoreClick;
-    if (bWaitsForClick && !m_Options.bShowHiddenMouse) {
+    if (frame.HotspotWaitsForClick() && !frame.m_bShowMouse && !m_Options.bShowHiddenMouse) {
         return true;
     }
     return frame.m_bMouseHidden && m_Options.bOutputRunning;
