@@ -2,25 +2,13 @@
 
 #include <cstring>
 
+#include "project/LogFont.h"
 #include "project/StoreReader.h"
 #include "project/StoreWriter.h"
 
 TFontImage DefaultTalkBubbleFont() {
     TFontImage font{};
-    const std::int32_t height = -17;
-    const std::int32_t weight = 400;
-    for (int i = 0; i < 4; ++i) {
-        font[i] = static_cast<std::uint8_t>((static_cast<std::uint32_t>(height) >> (8 * i)) & 0xFF);
-        font[16 + i] =
-            static_cast<std::uint8_t>((static_cast<std::uint32_t>(weight) >> (8 * i)) & 0xFF);
-    }
-    font[23] = 0;     // character set
-    font[24] = 3;     // output precision
-    font[25] = 2;     // clipping precision
-    font[26] = 1;     // quality
-    font[27] = 0x22;  // pitch and family
-    const char face[] = "Microsoft Sans Serif";
-    std::memcpy(font.data() + 28, face, sizeof face - 1);
+    CLogFont::Default().Write(font);
     return font;
 }
 

@@ -14,8 +14,7 @@ class CStoreWriter;
 // The 60-byte image of a Windows LOGFONT (8-bit face name), kept byte for byte.
 using TFontImage = std::array<std::uint8_t, 60>;
 
-// The talk-bubble font a fresh program starts with: "Microsoft Sans Serif", height -17,
-// weight 400, output precision 3, clipping precision 2, quality 1, pitch and family 0x22.
+// The stored image of the talk-bubble font a fresh program starts with.
 TFontImage DefaultTalkBubbleFont();
 
 enum class ESettingsForm { Project, File };
