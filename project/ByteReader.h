@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "project/ByteOrder.h"
+
 class CByteReader {
 public:
     CByteReader() = default;
@@ -69,20 +71,3 @@ private:
     std::span<const uint8_t> m_Data;
     size_t m_nPos = 0;
 };
-
-inline void PutU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-inline void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-}
-
-inline void PutU64(uint8_t* p, uint64_t v) {
-    for (int i = 0; i < 8; ++i) {
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-}

@@ -11,13 +11,13 @@ constexpr uint64_t kMaxDeflateRatio = 1032;
 
 }  // namespace
 
-std::vector<uint8_t> EncodePictureBlock(const CPicture& picture) {
-    const size_t nPixels = picture.Pixels().size();
+std::vector<uint8_t> EncodePictureBlock(const CPixelPicture& picture) {
+    const size_t nPixels = picture.m_Pixels.size();
     std::vector<uint8_t> raw(8 + 4 * nPixels);
-    PutU32(raw.data(), static_cast<uint32_t>(picture.Width()));
-    PutU32(raw.data() + 4, static_cast<uint32_t>(picture.Height()));
+    PutU32(raw.data(), static_cast<uint32_t>(picture.m_nWidth));
+    PutU32(raw.data() + 4, static_cast<uint32_t>(picture.m_nHeight));
     for (size_t i = 0; i < nPixels; ++i) {
-        PutU32(raw.data() + 8 + 4 * i, picture.Pixels()[i]);
+        PutU32(raw.data() + 8 + 4 * i, picture.m_Pixels[i]);
     }
     uLongf nCompressed = compressBound(static_cast<uLong>(raw.size()));
     std::vector<uint8_t> block(4 + nCompressed);
@@ -30,7 +30,7 @@ std::vector<uint8_t> EncodePictureBlock(const CPicture& picture) {
     return block;
 }
 
-bool DecodePictureBlock(std::span<const uint8_t> block, CPicture& picture) {
+bool DecodePictureBlock(std::span<const uint8_t> block, CPixelPicture& picture) {
     CByteReader reader(block);
     uint32_t nLength = 0;
     if (!reader.U32(nLength) || nLength > reader.Remaining()) {
@@ -64,9 +64,12 @@ bool DecodePictureBlock(std::span<const uint8_t> block, CPicture& picture) {
     if (rc != Z_OK || nGot != nRaw) {
         return false;
     }
-    CPicture result(static_cast<int>(nWidth), static_cast<int>(nHeight));
+    CPixelPicture result;
+    result.m_nWidth = static_cast<int32_t>(nWidth);
+    result.m_nHeight = static_cast<int32_t>(nHeight);
+    result.m_Pixels.resize(static_cast<size_t>(nWidth) * nHeight);
     CByteReader pixels(std::span<const uint8_t>(raw).subspan(8));
-    for (uint32_t& px : result.Pixels()) {
+    for (uint32_t& px : result.m_Pixels) {
         pixels.U32(px);
     }
     picture = std::move(result);

@@ -7,11 +7,11 @@
 #include <span>
 #include <vector>
 
-#include "project/Picture.h"
+#include "project/PixelPicture.h"
 
 // Returns the whole block, length included; empty when zlib fails.
-std::vector<uint8_t> EncodePictureBlock(const CPicture& picture);
+std::vector<uint8_t> EncodePictureBlock(const CPixelPicture& picture);
 
 // Decodes a block; false (and `picture` untouched) when the block is damaged or its size does not
 // match its data.
-bool DecodePictureBlock(std::span<const uint8_t> block, CPicture& picture);
+bool DecodePictureBlock(std::span<const uint8_t> block, CPixelPicture& picture);
