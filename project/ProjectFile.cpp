@@ -322,7 +322,7 @@ bool CProjectFile::CopyRange(std::FILE* from, std::uint64_t start, std::uint64_t
     return true;
 }
 
-bool CProjectFile::SaveNewRecording(const SRecordingFiles& files,
+bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
                                     const std::optional<std::string>& presetName) {
     TFile data(std::fopen(files.dataPath.c_str(), "rb"));
     std::vector<std::uint8_t> index;

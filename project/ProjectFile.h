@@ -11,19 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "project/CaptureStream.h"
 #include "project/OffsetTable.h"
 
 class CDemoProject;
 class CStoreReader;
 class CStreamFile;
 class IPrompter;
-
-// The two temporary files of a finished recording: the stream's record data and its picture
-// offset table (one 64-bit entry per picture, the first with the marker).
-struct SRecordingFiles {
-    std::string dataPath;
-    std::string indexPath;
-};
 
 // What the project file needs from the rest of the program; every member may stay empty.
 struct SProjectFileHooks {
@@ -61,8 +55,7 @@ public:
 
     // Asks for the file name unless one is preset, builds the project file from the recording's
     // temporary files and deletes them. On failure or cancel the temporary files are kept.
-    bool SaveNewRecording(const SRecordingFiles& files,
-                          const std::optional<std::string>& presetName);
+    bool SaveNewRecording(const SCaptureFiles& files, const std::optional<std::string>& presetName);
     // Rewrites the trailer of the open project.
     bool Save();
     // Writes a copy under another name; unless frames are being removed the copy becomes the

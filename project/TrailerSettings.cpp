@@ -178,6 +178,10 @@ bool ReadSettingsTail(CStoreReader& in, int v, CProjectSettings& s) {
             s.m_bStyleClipboardFont =
                 s.m_bStyleClipboardFont || s.m_styleClipboard[kRecordFontSlot + i] != 0;
         }
+        // The slot only says whether the font follows; the flag keeps that.
+        for (std::size_t i = 0; i < 4; ++i) {
+            s.m_styleClipboard[kRecordFontSlot + i] = 0;
+        }
         if (s.m_bStyleClipboardFont) {
             in.Bytes(s.m_styleClipboardFont.data(), s.m_styleClipboardFont.size());
         }
