@@ -59,7 +59,7 @@ using TFile = std::unique_ptr<std::FILE, SFileCloser>;
 
 std::optional<std::uint64_t> FileSize(std::FILE* f) {
     struct stat st {};
-    if (f == nullptr || ::fstat(::fileno(f), &st) != 0 || st.st_size < 0) {
+    if (f == nullptr || ::fstat(::fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
         return std::nullopt;
     }
     return static_cast<std::uint64_t>(st.st_size);
@@ -154,6 +154,14 @@ std::string RelativeName(const std::string& file, const std::string& folder) {
     return rel.string();
 }
 
+// A readable regular file: names from a project file must never make the reader wait on a
+// pipe or a device.
+bool IsReadableFile(const std::string& name) {
+    struct stat st {};
+    return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(name.c_str(), R_OK) == 0;
+}
+
 // The profile of a sound: its name without the extension followed by "_denoise.dat".
 std::string ProfileName(const std::string& sound) {
     std::string base = sound;
@@ -174,6 +182,9 @@ void ReadProfile(CFrameRecord& f, const std::string& projectFolder) {
     }
     candidates.push_back(*f.m_pszSound);
     for (const std::string& sound : candidates) {
+        if (!IsReadableFile(ProfileName(sound))) {
+            continue;
+        }
         TFile file(std::fopen(ProfileName(sound).c_str(), "rb"));
         auto size = FileSize(file.get());
         if (!size) {
@@ -818,7 +829,7 @@ void CProjectFile::OpenSources(const std::string& projectFolder) {
                  {src.m_strPath, fs::path(src.m_strRelative).is_absolute()
                                      ? src.m_strRelative
                                      : projectFolder + src.m_strRelative}) {
-                if (!name.empty() && name != projectFolder && ::access(name.c_str(), R_OK) == 0) {
+                if (!name.empty() && IsReadableFile(name)) {
                     found = name;
                     break;
                 }
@@ -833,7 +844,7 @@ void CProjectFile::OpenSources(const std::string& projectFolder) {
                     refused = true;
                     break;
                 }
-                if (::access(located->c_str(), R_OK) == 0) {
+                if (IsReadableFile(*located)) {
                     found = *located;
                     src.m_strPath = found;
                     src.m_strRelative = RelativeName(found, projectFolder);
@@ -869,7 +880,7 @@ void CProjectFile::FindCorruptedSize(const std::string& fileName, SOpenState&) {
     // The key-frame file: "%d %d" width and height, then one flag per frame but the last.
     std::int32_t fileWidth = 0, fileHeight = 0;
     std::vector<std::uint8_t> keyFrames;
-    {
+    if (IsReadableFile(KeyFrameFileName(fileName))) {
         TFile f(std::fopen(KeyFrameFileName(fileName).c_str(), "rb"));
         if (f && std::fscanf(f.get(), "%d %d", &fileWidth, &fileHeight) == 2) {
             int flag = 0;
@@ -889,8 +900,9 @@ void CProjectFile::FindCorruptedSize(const std::string& fileName, SOpenState&) {
     bool found = false;
     const CStreamFile* stream = m_streams.empty() ? nullptr : m_streams[0].get();
     std::uint64_t start = 0, end = 0;
+    bool cut = false;
     std::vector<std::uint8_t> bytes;
-    if (stream != nullptr && p.FrameCount() > 0 && stream->PictureRange(lastKey, start, end) &&
+    if (stream != nullptr && p.FrameCount() > 0 && stream->PictureRange(lastKey, start, end, cut) &&
         stream->ReadData(start, end, bytes)) {
         CByteReader reader(bytes);
         SStreamRecordHead head;
