@@ -5,3 +5,6 @@
 #include <string>
 
 int RunExample(std::span<const std::string> args);
+int RunInfo(std::span<const std::string> args);
+int RunFrame(std::span<const std::string> args);
+int RunCheck(std::span<const std::string> args);
