@@ -24,5 +24,6 @@ std::unique_ptr<SOpenedProject> OpenProjectForCommand(const std::string& path, s
     }
     opened->compositor = std::make_unique<CFrameCompositor>(opened->project);
     opened->compositor->SetSources(opened->file->StreamSources());
+    RegisterFollowingPictures(opened->project, *opened->compositor);
     return opened;
 }

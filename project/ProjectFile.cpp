@@ -13,6 +13,7 @@
 
 #include "platform/Prompter.h"
 #include "project/DemoProject.h"
+#include "project/FrameCompositor.h"
 #include "project/FrameItems.h"
 #include "project/FrameRecordImage.h"
 #include "project/FrameTiming.h"
@@ -962,5 +963,15 @@ void CProjectFile::FinishOpen(const std::string& fileName) {
     p.SetCurrentFrame(0);
     if (m_hooks.addRecentFile) {
         m_hooks.addRecentFile(fileName);
+    }
+}
+
+void RegisterFollowingPictures(const CDemoProject& project, CFrameCompositor& compositor) {
+    uint32_t index = 0;
+    for (const CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext, ++index) {
+        if (f->m_pPicture && f->m_bPictureFollowing != 0 && f->m_bPictureLayer != 0) {
+            compositor.RegisterLayer(f, index,
+                                     static_cast<uint32_t>(std::max(0, f->m_nPictureUntil)));
+        }
     }
 }

@@ -15,6 +15,7 @@
 #include "project/OffsetTable.h"
 
 class CDemoProject;
+class CFrameCompositor;
 class CStoreReader;
 class CStreamFile;
 class IPrompter;
@@ -104,3 +105,7 @@ private:
     int m_nFileVersion = 0;
     bool m_bCancelled = false;
 };
+
+// Registers with the compositor every edited layer picture that also covers following frames,
+// as the editor does after a project was opened.
+void RegisterFollowingPictures(const CDemoProject& project, CFrameCompositor& compositor);

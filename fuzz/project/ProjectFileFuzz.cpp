@@ -38,6 +38,7 @@ int FuzzProjectOpen(const uint8_t* pData, size_t nSize) {
         if (file.Open("/proc/self/fd/" + std::to_string(fd))) {
             CFrameCompositor compositor(project);
             compositor.SetSources(file.StreamSources());
+            RegisterFollowingPictures(project, compositor);
             for (uint32_t i = 0; i < project.FrameCount() && i < kMaxWalkedFrames; ++i) {
                 compositor.GoToFrame(i);
                 compositor.ShownPicture();

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <clocale>
 #include <filesystem>
 #include <string>
 
@@ -252,6 +253,37 @@ TEST_F(ProjectFileSaveTest, MissingCaptureFileAndOutputFolder) {
         EXPECT_EQ(m.caption, "Quillo Error");
     }
     EXPECT_TRUE(fs::exists(rec.files.dataPath));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProjectFileLocale, NumbersAreStoredInTheCLocale) {
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+    }
+    CTempDir dir;
+    CDemoProject project;
+    CScriptedPrompter prompter;
+    STestRecording rec = Record(project, dir.Path().string());
+    project.m_Settings.m_fPlaybackSpeed = 1.5;
+    project.m_fSwfDelayScale = 0.25f;
+    CProjectFile file(project, prompter);
+    const bool ok = file.SaveNewRecording(rec.files, dir.File("de.lumo"));
+    auto back = std::make_unique<CDemoProject>();
+    CProjectFile reader(*back, prompter);
+    const bool opened = reader.Open(dir.File("de.lumo"));
+    std::setlocale(LC_ALL, saved.c_str());
+    ASSERT_TRUE(ok);
+    ASSERT_TRUE(opened);
+    const std::vector<uint8_t> bytes = ReadBytes(dir.File("de.lumo"));
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find("\n1.500000\n0.250000\n"), std::string::npos);
+    EXPECT_EQ(back->m_Settings.m_fPlaybackSpeed, 1.5);
+    EXPECT_EQ(back->m_fSwfDelayScale, 0.25f);
+    ExpectSameProject(project, *back);
 }
 
 }  // namespace
