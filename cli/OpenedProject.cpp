@@ -3,11 +3,13 @@
 std::unique_ptr<SOpenedProject> OpenProjectForCommand(const std::string& path, std::string& why) {
     auto opened = std::make_unique<SOpenedProject>();
     opened->prompter.SetShowProgress(false);
-    opened->file = std::make_unique<CProjectFile>(opened->project, opened->prompter);
+    SProjectFileHooks hooks;
+    hooks.bReadOnly = true;
+    opened->file = std::make_unique<CProjectFile>(opened->project, opened->prompter, hooks);
     if (!opened->file->Open(path)) {
         switch (opened->file->OpenFailure()) {
             case EOpenFailure::CannotOpen:
-                why = "cannot open " + path + " for reading and writing";
+                why = "cannot open " + path;
                 break;
             case EOpenFailure::LaterVersion:
                 why = path + " was made by a later version";

@@ -74,6 +74,15 @@ bool WriteAll(std::FILE* f, const void* data, std::size_t size) {
     return size == 0 || std::fwrite(data, 1, size, f) == size;
 }
 
+// Drops bytes after the trailer. When that fails the file is still whole: bytes after the
+// trailer are never read.
+void Truncate(std::FILE* f, std::uint64_t size) {
+    if (std::fflush(f) == 0 && ::ftruncate(::fileno(f), static_cast<off_t>(size)) == 0) {
+        return;
+    }
+    std::clearerr(f);
+}
+
 bool Sync(std::FILE* f) {
     return std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
 }
@@ -457,6 +466,10 @@ bool CProjectFile::Save() {
         Refuse(kCorruptedSave);
         return false;
     }
+    if (m_hooks.bReadOnly) {
+        Refuse(kCannotCreate);
+        return false;
+    }
     std::FILE* f = m_project.m_pFile.get();
     auto size = FileSize(f);
     SOffsetTable table;
@@ -476,18 +489,17 @@ bool CProjectFile::Save() {
     bool ok = SeekTo(f, end) && WriteAll(f, trailer.data(), trailer.size()) && Sync(f) &&
               WriteSlot(f, table, end);
     if (!ok) {
-        if (::ftruncate(::fileno(f), static_cast<off_t>(end)) != 0) {
-            errno = EIO;
-        }
+        Truncate(f, end);
         m_prompter.Error(kDiskFull, kSaveCaption);
         return false;
     }
     // Then back to its place after the stream, when it fits there without touching the copy.
     if (home + trailer.size() <= end && SeekTo(f, home) &&
         WriteAll(f, trailer.data(), trailer.size()) && Sync(f) && WriteSlot(f, table, home)) {
-        if (::ftruncate(::fileno(f), static_cast<off_t>(home + trailer.size())) != 0) {
-            errno = EIO;
-        }
+        Truncate(f, home + trailer.size());
+        m_table.nTrailerPos = home;
+    } else {
+        m_table.nTrailerPos = end;
     }
     if (m_hooks.bExportTimingData && m_hooks.writeTimingData) {
         m_hooks.writeTimingData(m_project, m_project.m_pszFileName);
@@ -708,7 +720,7 @@ bool CProjectFile::ReadTrailer(CStoreReader& in, SOpenState& st) {
 
 bool CProjectFile::Open(const std::string& fileName) {
     m_failure = EOpenFailure::CannotOpen;
-    TFile file(std::fopen(fileName.c_str(), "r+b"));
+    TFile file(std::fopen(fileName.c_str(), m_hooks.bReadOnly ? "rb" : "r+b"));
     auto size = FileSize(file.get());
     if (!size) {
         return false;

@@ -22,6 +22,8 @@ class IPrompter;
 
 // What the project file needs from the rest of the program; every member may stay empty.
 struct SProjectFileHooks {
+    // Inspection only: the file is opened for reading and cannot be saved in place.
+    bool bReadOnly = false;
     // "export_timing_data": write the timing data at every save, read it at every open.
     bool bExportTimingData = false;
     std::function<void(const CDemoProject&, const std::string& projectFile)> writeTimingData;
