@@ -204,6 +204,9 @@ struct SOldProject {
     int nRecordSize = 520;
     bool bWideTable = true;
     uint64_t nTrailerSlot = 0;  // 0: where the trailer really is
+    // 32-bit table: from this 0-based entry on, offsets are stored as if they had passed 4 GiB
+    // (small numbers below the entry before them).
+    std::size_t nWrapEntry = 0;
 };
 
 inline std::string OldText(const std::u16string& text) {
@@ -235,7 +238,8 @@ inline void WriteOldProject(const std::string& path, const SCaptureFiles& files,
         if (old.bWideTable) {
             out.U64(i == 0 ? entry(0) | 0xFF00000000000000ull : entry(i));
         } else {
-            out.U32(static_cast<uint32_t>(entry(i)));
+            const bool wrapped = old.nWrapEntry != 0 && i >= old.nWrapEntry;
+            out.U32(static_cast<uint32_t>(wrapped ? 1 + i : entry(i)));
         }
     }
     const uint64_t slot = old.nTrailerSlot != 0 ? old.nTrailerSlot : trailer;
