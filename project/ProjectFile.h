@@ -92,9 +92,8 @@ private:
                    const std::string& caption);
     bool ReadTrailer(CStoreReader& in, SOpenState& state);
     bool ReadCursorTable(CStoreReader& in, int version, SOpenState& state);
-    bool OpenStreams(const std::string& fileName, SOpenState& state);
     void OpenSources(const std::string& projectFolder);
-    void FindCorruptedSize(const std::string& fileName, SOpenState& state);
+    void FindCorruptedSize(const std::string& fileName);
     void FinishOpen(const std::string& fileName);
     void Refuse(const char* text);
 

@@ -303,5 +303,4 @@ inline void WriteOldProject(const std::string& path, const SCaptureFiles& files,
     WriteSettingsTail(out, project.m_Settings);
     std::string bytes = out.Take();
     WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
-    (void)trailer;
 }
