@@ -161,7 +161,8 @@ bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
         }
         const std::string folder = FolderOf(name);
         std::string tempName;
-        TFile out = CreateBeside(name, tempName);
+        std::error_code ec;
+        TFile out = fs::is_directory(name, ec) ? nullptr : CreateBeside(name, tempName);
         if (!out) {
             if (presetName) {
                 m_prompter.Error("Unable to open output file.", kErrorCaption);

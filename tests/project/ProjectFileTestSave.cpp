@@ -207,23 +207,28 @@ TEST_F(ProjectFileSaveTest, ChoosingTheNameOfANewRecording) {
     EXPECT_TRUE(fs::exists(rec.files.dataPath));
     const auto indexBytes = ReadBytes(rec.files.indexPath);
 
-    // A folder that cannot take the file, then a full disk, then a good name.
+    // A folder that cannot take the file, a folder's own name, then a full disk, then a good
+    // name.
     m_prompter.QueueFileName(m_dir.File("no/such/folder/a.lumo"));
+    fs::create_directories(m_dir.File("taken.lumo"));
+    m_prompter.QueueFileName(m_dir.File("taken.lumo"));
     m_prompter.QueueFileName(m_dir.File("full"));
     m_prompter.QueueFileName(m_dir.File("good"));
     m_prompter.QueueFileName(std::nullopt);
     EXPECT_FALSE(file.SaveNewRecording(rec.files, std::nullopt));
-    ASSERT_EQ(m_prompter.FileRequests().size(), 5u);
+    ASSERT_EQ(m_prompter.FileRequests().size(), 6u);
     EXPECT_EQ(m_prompter.FileRequests()[0].caption, "Save Quillo movie as...");
     EXPECT_EQ(m_prompter.FileRequests()[0].filter, "Quillo file (*.lumo)");
+    const std::string inUse =
+        "Save Quillo...: Selected file is currently in use.  Please select a different file name.  "
+        " \n";
     EXPECT_EQ(
         m_prompter.Transcript(),
-        "Save Quillo...: Selected file is currently in use.  Please select a different file name.  "
-        " \n"
-        "Save Quillo...: Unable to save to selected file (disk full?).  Please select another "
-        "location.    \n"
-        "Save Quillo...: Unable to save to selected file (disk full?).  Please select another "
-        "location.    \n");
+        inUse + inUse +
+            "Save Quillo...: Unable to save to selected file (disk full?).  Please select another "
+            "location.    \n"
+            "Save Quillo...: Unable to save to selected file (disk full?).  Please select another "
+            "location.    \n");
     EXPECT_EQ(ReadBytes(rec.files.indexPath), indexBytes);
 
     // A cancelled copy keeps the temporary files too, and the next save is whole.

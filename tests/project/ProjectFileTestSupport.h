@@ -130,7 +130,8 @@ inline STestRecording Record(CDemoProject& project, const std::string& dir, int 
     s.m_nBookmarks[0] = 3;
     s.m_bookmarkNames[0] = {'S', 't', 'a', 'r', 't'};
     s.m_fPlaybackSpeed = 1.5;
-    s.m_styleClipboard[10] = 0x0A;
+    s.m_styleClipboard[0] = ' ';
+    s.m_styleClipboard[1] = '\n';
     s.m_bStyleClipboardFont = true;
     s.m_styleClipboardFont[0] = 0x0A;
     s.m_sources = {};
