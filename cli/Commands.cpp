@@ -5,8 +5,15 @@
 
 std::span<const SCommand> AllCommands() {
     static const std::array kCommands = {
-        SCommand{"example", "[OUTDIR]",
-                 "build the built-in example project and walk every frame", false, RunExample},
+        SCommand{"example", "[OUTDIR]", "build the built-in example project and walk every frame",
+                 false, RunExample},
+        SCommand{"info", "FILE.lumo [--json]",
+                 "print the project: version, size, frames, durations, flags and overlays", false,
+                 RunInfo},
+        SCommand{"frame", "FILE.lumo N OUT.png", "write the full picture of frame N as a PNG file",
+                 false, RunFrame},
+        SCommand{"check", "FILE.lumo", "open the project, rebuild every frame and report damage",
+                 false, RunCheck},
         SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
                  "write a movie of every shape geometry and fill (compressed unless --fws); "
                  "--all: bitmaps, sprite, button, text and scripts", true, RunSwfSample},
