@@ -110,7 +110,11 @@ void CPixelDecoder::SkipRect(CByteReader& reader, uint64_t nPixels) {
     uint64_t nCovered = 0;
     uint32_t crColour = 0;
     uint64_t nRepeat = 0;
-    while (nCovered < nPixels && ReadRun(crColour, nRepeat)) {
+    while (nCovered < nPixels) {
+        if (!ReadRun(crColour, nRepeat)) {
+            m_bDamaged = true;
+            return;
+        }
         nCovered += 1 + nRepeat;
     }
 }
@@ -193,6 +197,8 @@ uint32_t CPixelDecoder::DecodeRun() {
         return p[0] | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
     }
     if (m_pReader == nullptr || !ReadRun(m_crColour, m_nRepeat)) {
+        // The data ended inside the rectangle.
+        m_bDamaged = true;
         m_crColour = 0;
         m_nRepeat = 0;
         return 0;

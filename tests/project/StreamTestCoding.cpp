@@ -134,8 +134,8 @@ TEST(StreamCodingTest, DamagedPixelDataReadsAsZero) {
     corrupt[8] ^= 0x55;
     std::vector<uint8_t> huge = {0x01, 0x00, 0x00, 0x10, 0x00};
     const std::vector<SCase> cases = {
-        {"run-length data ends inside a run", EPixelCoding::Rle24, {0x80}, false},
-        {"run-length data ends inside a colour", EPixelCoding::Rle24, {0x12, 0x34}, false},
+        {"run-length data ends inside a run", EPixelCoding::Rle24, {0x80}, true},
+        {"run-length data ends inside a colour", EPixelCoding::Rle24, {0x12, 0x34}, true},
         {"zlib length beyond the data", EPixelCoding::Zlib32, truncated, true},
         {"zlib data that does not inflate", EPixelCoding::Zlib32, corrupt, true},
         {"zlib length above the limit", EPixelCoding::Zlib32, huge, true},
