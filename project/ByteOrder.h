@@ -1,0 +1,69 @@
+// Little-endian numbers at fixed positions of a byte buffer, independent of the host's order.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+inline void PutU8(uint8_t* p, uint8_t v) {
+    p[0] = v;
+}
+inline void PutU16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void PutU32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+}
+inline void PutU64(uint8_t* p, uint64_t v) {
+    for (int i = 0; i < 8; ++i) {
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+}
+inline void PutI16(uint8_t* p, int16_t v) {
+    PutU16(p, static_cast<uint16_t>(v));
+}
+inline void PutI32(uint8_t* p, int32_t v) {
+    PutU32(p, static_cast<uint32_t>(v));
+}
+inline void PutI64(uint8_t* p, int64_t v) {
+    PutU64(p, static_cast<uint64_t>(v));
+}
+inline void PutF32(uint8_t* p, float v) {
+    PutU32(p, std::bit_cast<uint32_t>(v));
+}
+
+inline uint8_t GetU8(const uint8_t* p) {
+    return p[0];
+}
+inline uint16_t GetU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+inline uint32_t GetU32(const uint8_t* p) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = (v << 8) | p[i];
+    }
+    return v;
+}
+inline uint64_t GetU64(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) {
+        v = (v << 8) | p[i];
+    }
+    return v;
+}
+inline int16_t GetI16(const uint8_t* p) {
+    return static_cast<int16_t>(GetU16(p));
+}
+inline int32_t GetI32(const uint8_t* p) {
+    return static_cast<int32_t>(GetU32(p));
+}
+inline int64_t GetI64(const uint8_t* p) {
+    return static_cast<int64_t>(GetU64(p));
+}
+inline float GetF32(const uint8_t* p) {
+    return std::bit_cast<float>(GetU32(p));
+}

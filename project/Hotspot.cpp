@@ -1,0 +1,34 @@
+#include "project/Hotspot.h"
+
+#include <algorithm>
+
+#include "project/DemoProject.h"
+
+std::optional<CHotspot> CHotspot::Of(const CFrameRecord& frame) {
+    if (!frame.HasHotspot()) {
+        return std::nullopt;
+    }
+    return CHotspot(frame);
+}
+
+void CHotspot::SwitchOn(CFrameRecord& frame, const CDemoProject& project) {
+    frame.m_bHotspot = 1;
+    if (frame.m_nHotspotStyle == kNoStyle) {
+        frame.m_nHotspotStyle = project.m_nDefaultHotspotStyle;
+        frame.m_crHotspot = project.m_crDefaultHotspot;
+        frame.m_nHotspotThickness = project.m_nDefaultHotspotThickness;
+        frame.m_nHotspotLevel = project.m_nDefaultHotspotLevel;
+    }
+    const bool bImage = frame.m_nHotspotStyle == kHotspotImage;
+    if (bImage && frame.m_pszHotspotImage) {
+        return;
+    }
+    frame.m_rcHotspot = project.m_rcDefaultHotspot;
+    if (!bImage) {
+        SRect& rc = frame.m_rcHotspot;
+        rc.left = std::max(rc.left, 0);
+        rc.top = std::max(rc.top, 0);
+        rc.right = std::min(rc.right, project.m_nWidth);
+        rc.bottom = std::min(rc.bottom, project.m_nHeight);
+    }
+}
