@@ -74,8 +74,10 @@ void CScreenGrabber::SetCursorState(const SCursorSample& s) {
     m_cursorState.x = s.x - m_rcCapture.x;
     m_cursorState.y = s.y - m_rcCapture.y;
     m_cursorState.hCursor = s.hCursor;
-    m_cursorState.clickDown = s.clickDown;
-    m_cursorState.clickUp = s.clickUp;
+    // Click marks add up until a cursor record carries them, so that a sample that makes no frame
+    // of its own does not lose its click.
+    m_cursorState.clickDown |= s.clickDown;
+    m_cursorState.clickUp |= s.clickUp;
     m_cursorState.hidden = s.hidden;
 }
 
@@ -211,12 +213,16 @@ void CScreenGrabber::HandleCursorFrames(bool changed, bool& handled) {
     if (none) {
         return;
     }
+    // After a still spell the last frame is first lengthened up to the first sample, which then
+    // begins its own frame at that time rather than going unrecorded.
+    bool firstStartsFrame = false;
     if (m_bPendingDelay) {
         m_bPendingDelay = false;
         const uint32_t first = batch.At(0).time;
         if (Before(m_nLastFrameTime, first)) {
             WriteDelay(first);
             m_nLastFrameTime = first;
+            firstStartsFrame = true;
         }
     }
     std::vector<SCursorSample> samples = batch.Take();
@@ -229,7 +235,7 @@ void CScreenGrabber::HandleCursorFrames(bool changed, bool& handled) {
         if (i + 1 == samples.size() && changed) {
             break;  // the screen frame of this tick carries the newest sample
         }
-        if (Before(m_nLastFrameTime, samples[i].time)) {
+        if (Before(m_nLastFrameTime, samples[i].time) || (i == 0 && firstStartsFrame)) {
             m_stream.AppendCapturedFrame();
             m_cursorRecorder.WriteCursorRecord(m_cursorState, TakeDelayStamp(samples[i].time),
                                                m_Previous.data(), m_rcCapture.width,

@@ -56,6 +56,14 @@ protected:
         }
     }
 
+    // One reading of the sampling thread, half way to the next tick, made by the test so that it
+    // is deterministic.
+    void SampleCursor() {
+        m_clock.Advance(25);
+        std::lock_guard lock(m_grabber->Sampler().Lock());
+        m_grabber->Sampler().TakeCursorSample();
+    }
+
     // Closes the stream and rebuilds each frame, forward and then backward.
     void ExpectFramesMatchTheScreen() {
         SCaptureFiles files;
@@ -74,6 +82,13 @@ protected:
                 EXPECT_FALSE(compositor.Damaged());
                 EXPECT_EQ(Differences(compositor.Picture().m_Pixels, m_expected[i]), 0)
                     << "frame " << i << (pass == 0 ? " forward" : " backward");
+                const CFrameInfo& frame = *m_project.FrameAt(i);
+                const SCursorLayer& layer = compositor.CursorLayer();
+                EXPECT_EQ(layer.bPresent, frame.m_hCursor != 0) << "frame " << i;
+                if (layer.bPresent) {
+                    EXPECT_EQ(layer.nX, frame.m_nCursorX) << "frame " << i;
+                    EXPECT_EQ(layer.nY, frame.m_nCursorY) << "frame " << i;
+                }
             }
         }
     }
