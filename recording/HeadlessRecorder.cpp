@@ -54,9 +54,7 @@ void CHeadlessRecorder::WaitUntilDue(const std::atomic<bool>* interrupt, uint32_
 CHeadlessRecorder::EEnd CHeadlessRecorder::Record(CScreenGrabber& grabber, uint32_t durationMs,
                                                   const std::atomic<bool>* interrupt) {
     m_events.DrainAutoEvents();
-    if (m_pInput != nullptr) {
-        m_pInput->Start();
-    }
+    m_bInputActive = m_pInput != nullptr && m_pInput->Start();
     grabber.BeginSampling();
     grabber.StartCapture();
     const uint32_t endMs = m_clock.NowMs() + durationMs;

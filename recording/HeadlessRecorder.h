@@ -39,6 +39,8 @@ public:
     void CloseMainWindow() override { m_bClosed = true; }
 
     uint32_t Ticks() const { return m_nTicks; }
+    // Clicks and keys were heard during the last recording.
+    bool InputWasActive() const { return m_bInputActive; }
 
 private:
     void WaitUntilDue(const std::atomic<bool>* interrupt, uint32_t endMs, bool limited);
@@ -53,4 +55,5 @@ private:
     bool m_bDiskFull = false;
     bool m_bClosed = false;
     uint32_t m_nTicks = 0;
+    bool m_bInputActive = false;
 };
