@@ -5,8 +5,13 @@
 
 std::span<const SCommand> AllCommands() {
     static const std::array kCommands = {
-        SCommand{"example", "[OUTDIR]",
-                 "build the built-in example project and walk every frame", false, RunExample},
+        SCommand{"example", "[OUTDIR]", "build the built-in example project and walk every frame",
+                 false, RunExample},
+        SCommand{"record",
+                 "DIR [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
+                 "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
+                 "record the X display into capture files in DIR until time is up or a signal",
+                 false, RunRecord},
     };
     return kCommands;
 }

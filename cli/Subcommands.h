@@ -5,3 +5,4 @@
 #include <string>
 
 int RunExample(std::span<const std::string> args);
+int RunRecord(std::span<const std::string> args);
