@@ -15,6 +15,7 @@
 #include "project/DemoProject.h"
 #include "project/FrameItems.h"
 #include "project/FrameRecordImage.h"
+#include "project/ProjectDefaults.h"
 #include "project/ProjectFile.h"
 #include "project/StoreWriter.h"
 #include "project/TrailerSettings.h"
@@ -192,4 +193,111 @@ inline void ExpectSameProject(CDemoProject& a, CDemoProject& b) {
     EXPECT_TRUE(a.m_Settings == b.m_Settings);
     EXPECT_EQ(a.m_crDefaultBubble, b.m_crDefaultBubble);
     EXPECT_EQ(a.m_CurrentFont, b.m_CurrentFont);
+}
+
+// Writes a project file as an older version of the program did: the stream of a recording, its
+// table with 8- or 4-byte entries, and a trailer with records of `recordSize` bytes. Items that
+// the version does not hold are written as the current layout has them; since every later item
+// comes after every earlier one, a reader of that version never reaches them.
+struct SOldProject {
+    int nVersion = 747;
+    int nRecordSize = 520;
+    bool bWideTable = true;
+    uint64_t nTrailerSlot = 0;  // 0: where the trailer really is
+};
+
+inline std::string OldText(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) {
+        out.push_back(c == 0x20AC ? '\x80' : static_cast<char>(c));
+    }
+    return out;
+}
+
+inline void WriteOldProject(const std::string& path, const SCaptureFiles& files,
+                            CDemoProject& project, const SOldProject& old) {
+    const std::vector<uint8_t> data = ReadBytes(files.dataPath);
+    const std::vector<uint8_t> index = ReadBytes(files.indexPath);
+    StoreProjectDefaults(project);
+    CStoreWriter out;
+    const std::size_t pictures = index.size() / 8;
+    auto entry = [&](std::size_t i) {
+        uint64_t v = 0;
+        for (int b = 7; b >= 0; --b) {
+            v = (v << 8) | index[i * 8 + static_cast<std::size_t>(b)];
+        }
+        return i == 0 ? v & 0x00FFFFFFFFFFFFFFull : v;
+    };
+    const uint64_t tableSize = (pictures + 2) * (old.bWideTable ? 8 : 4);
+    const uint64_t dataStart = tableSize + (old.bWideTable ? 8 : 4);
+    const uint64_t trailer = dataStart + data.size();
+    for (std::size_t i = 0; i < pictures; ++i) {
+        if (old.bWideTable) {
+            out.U64(i == 0 ? entry(0) | 0xFF00000000000000ull : entry(i));
+        } else {
+            out.U32(static_cast<uint32_t>(entry(i)));
+        }
+    }
+    const uint64_t slot = old.nTrailerSlot != 0 ? old.nTrailerSlot : trailer;
+    if (old.bWideTable) {
+        out.U64(data.size());
+        out.U64(0);
+        out.U64(slot);
+    } else {
+        out.U32(static_cast<uint32_t>(data.size()));
+        out.U32(0);
+        out.U32(static_cast<uint32_t>(slot));
+    }
+    out.Bytes(data.data(), data.size());
+
+    const int v = old.nVersion;
+    out.I16(static_cast<int16_t>(v / 100));
+    out.I16(static_cast<int16_t>(v % 100));
+    for (uint32_t c : project.m_Settings.m_customColours) {
+        out.U32(c);
+    }
+    for (std::size_t i = 0; i < 32768; ++i) {
+        out.U32(i < project.m_ColorHistogram.size() ? project.m_ColorHistogram[i] : 0);
+    }
+    if (v > 105) {
+        out.I32(old.nRecordSize);
+    }
+    CFrameRecordLinker linker;
+    for (CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        f->RecomputeLengths();
+        TFrameRecordImage image{};
+        WriteFrameRecordImage(*f, linker.LinksOf(*f), image);
+        const std::size_t size =
+            std::min<std::size_t>(static_cast<std::size_t>(old.nRecordSize), 520);
+        out.Bytes(image.data(), size);
+        if (v <= 209) {
+            // Only the items whose slots the short record holds: font, texts, picture, sound.
+            CFrameRecord seen;
+            TFrameRecordImage cut{};
+            std::copy_n(image.begin(), size, cut.begin());
+            ReadFrameRecordImage(cut, seen);
+            if (seen.m_pFont) {
+                std::array<uint8_t, kLogFontSize> font{};
+                f->m_pFont->Write(font);
+                out.Bytes(font.data(), font.size());
+            }
+            if (seen.m_pFormat) {
+                out.Bytes(OldText(*f->m_pFormat).data(), f->m_pFormat->size());
+            }
+            if (seen.m_pText) {
+                out.Bytes(OldText(*f->m_pText).data(), f->m_pText->size());
+            }
+            if (seen.m_pszSound) {
+                out.Bytes(f->m_pszSound->data(), f->m_pszSound->size());
+            }
+        } else {
+            WriteFrameItems(out, *f);
+        }
+    }
+    WriteSettingsHead(out, project.m_Settings);
+    out.Int(0);  // no cursor table
+    WriteSettingsTail(out, project.m_Settings);
+    std::string bytes = out.Take();
+    WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    (void)trailer;
 }
