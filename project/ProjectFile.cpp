@@ -889,8 +889,9 @@ void CProjectFile::FindCorruptedSize(const std::string& fileName, SOpenState&) {
     bool found = false;
     const CStreamFile* stream = m_streams.empty() ? nullptr : m_streams[0].get();
     std::uint64_t start = 0, end = 0;
+    bool cut = false;
     std::vector<std::uint8_t> bytes;
-    if (stream != nullptr && p.FrameCount() > 0 && stream->PictureRange(lastKey, start, end) &&
+    if (stream != nullptr && p.FrameCount() > 0 && stream->PictureRange(lastKey, start, end, cut) &&
         stream->ReadData(start, end, bytes)) {
         CByteReader reader(bytes);
         SStreamRecordHead head;
