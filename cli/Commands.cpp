@@ -12,6 +12,9 @@ std::span<const SCommand> AllCommands() {
                  "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
                  "record the X display into capture files in DIR until time is up or a signal",
                  false, RunRecord},
+        SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse]",
+                 "rebuild a project from a damaged capture file or project file", false,
+                 RunRecover},
     };
     return kCommands;
 }

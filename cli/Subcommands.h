@@ -6,3 +6,4 @@
 
 int RunExample(std::span<const std::string> args);
 int RunRecord(std::span<const std::string> args);
+int RunRecover(std::span<const std::string> args);
