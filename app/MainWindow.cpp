@@ -139,10 +139,12 @@ QWidget* CMainWindow::BuildCapturePanel() {
     }
     pRow->addWidget(m_pCaptureMode);
     m_pRecordButton = new QPushButton("Start Recording", pPanel);
+    m_pRecordButton->setObjectName("recordButton");
     connect(m_pRecordButton, &QPushButton::clicked, this, &CMainWindow::StartRecording);
     pRow->addWidget(m_pRecordButton);
     m_pEditButton =
         new QPushButton(m_commandLine.bRecoverMode ? "Recover Demo" : "Edit Demo", pPanel);
+    m_pEditButton->setObjectName("editButton");
     connect(m_pEditButton, &QPushButton::clicked, m_pOpenAction, &QAction::trigger);
     pRow->addWidget(m_pEditButton);
     pRow->addStretch(1);

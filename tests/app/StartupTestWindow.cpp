@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <filesystem>
@@ -300,6 +301,26 @@ TEST_F(WindowTest, LeftoverCaptureIsOfferedRecoveredOpenedAndDeleted) {
     EXPECT_EQ(window->Project().m_nHeight, 200);
     EXPECT_EQ(window->Preview()->Picture(), Expected(0));
     window->close();
+}
+
+TEST_F(WindowTest, RecoverModeTurnsOpenIntoRecoveryOfTheChosenFile) {
+    auto startup = Start({"-Recover", m_project});
+    auto window = Window(*startup, {[](SRecoveryOptions&) { return true; }, {}});
+    EXPECT_FALSE(window->HasProject());
+    QAction* pOpen = window->FileMenu()->actions().front();
+    EXPECT_EQ(pOpen->text(), "Recover Quillo movie...");
+    auto* pEdit = window->findChild<QPushButton*>("editButton");
+    ASSERT_NE(pEdit, nullptr);
+    EXPECT_EQ(pEdit->text(), "Recover Demo");
+
+    // A project file chosen here is scanned as a damaged one; the fresh instance opens the result.
+    const std::string out = m_dir.File("again.lumo");
+    m_prompter.QueueFileName(m_project);
+    m_prompter.QueueFileName(out);
+    pOpen->trigger();
+    EXPECT_TRUE(fs::exists(out)) << m_prompter.Transcript();
+    ASSERT_TRUE(window->RestartRequest());
+    EXPECT_EQ(*window->RestartRequest(), std::vector<std::string>{out});
 }
 
 }  // namespace
