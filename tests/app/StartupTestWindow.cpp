@@ -137,6 +137,8 @@ TEST_F(WindowTest, OpensTheCommandLineProjectScaledAndExitWritesTheSettings) {
     ASSERT_EQ(state.m_recentFiles.size(), 1u);
     EXPECT_EQ(state.m_recentFiles[0], m_project);
     EXPECT_EQ(state.m_rcMainWindow[2] - state.m_rcMainWindow[0], window->width());
+    EXPECT_EQ(CRegistryValues(m_dir.File("user.ini"), m_dir.File("machine.ini")).Version(),
+              "t 7 47 53");
 }
 
 TEST_F(WindowTest, PlayShowsEveryFrameForItsDuration) {
