@@ -5,6 +5,8 @@
 #include "app/AtomicFile.h"
 #include "app/SettingsFolder.h"
 #include "platform/Prompter.h"
+#include "project/DemoProject.h"
+#include "project/ProjectDefaults.h"
 #include "project/StoreReader.h"
 #include "project/StoreWriter.h"
 
@@ -116,4 +118,18 @@ bool ApplyCustomDefaults(const CSettingsFolder& folder, CProjectSettings& settin
         return applied;
     }
     return false;
+}
+
+bool SaveCustomDefaults(IPrompter& prompter, const CSettingsFolder& folder, CDemoProject& project) {
+    StoreProjectDefaults(project);
+    return SaveCustomDefaults(prompter, folder, project.m_Settings);
+}
+
+bool ApplyCustomDefaults(const CSettingsFolder& folder, CDemoProject& project) {
+    StoreProjectDefaults(project);
+    if (!ApplyCustomDefaults(folder, project.m_Settings)) {
+        return false;
+    }
+    LoadProjectDefaults(project);
+    return true;
 }

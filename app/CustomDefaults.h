@@ -6,6 +6,7 @@
 
 #include "project/ProjectSettings.h"
 
+class CDemoProject;
 class CSettingsFolder;
 class CStoreReader;
 class IPrompter;
@@ -26,3 +27,7 @@ bool SaveCustomDefaults(IPrompter& prompter, const CSettingsFolder& folder,
 // Applies the file from the settings folder, else from the program's folder, to `settings`.
 // A missing file is not an error. Returns true when a file was applied.
 bool ApplyCustomDefaults(const CSettingsFolder& folder, CProjectSettings& settings);
+
+// The same for a project: its own defaults are taken into its settings first and back after.
+bool SaveCustomDefaults(IPrompter& prompter, const CSettingsFolder& folder, CDemoProject& project);
+bool ApplyCustomDefaults(const CSettingsFolder& folder, CDemoProject& project);

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/CustomDefaults.h"
+
 CSettingsFiles::CSettingsFiles(CRegistryValues registry, std::string programFolder,
                                std::optional<std::string> folder)
     : m_registry(std::move(registry)),
@@ -31,4 +33,15 @@ bool CSettingsFiles::Exit() {
     ok = !m_folder.Path().empty() && m_settings.SaveConfig(m_folder.Path()) && ok;
     ok = !m_folder.Path().empty() && m_state.WriteFile(StateFile()) && ok;
     return ok;
+}
+
+SProjectFileHooks CSettingsFiles::ProjectFileHooks() const {
+    SProjectFileHooks hooks;
+    hooks.bExportTimingData = m_settings.m_bExportTimingData;
+    if (m_settings.m_bUseCustomDefaults) {
+        hooks.applyCustomDefaults = [this](CDemoProject& project) {
+            ApplyCustomDefaults(m_folder, project);
+        };
+    }
+    return hooks;
 }

@@ -8,6 +8,7 @@
 #include "app/ProgramState.h"
 #include "app/RegistryValues.h"
 #include "app/SettingsFolder.h"
+#include "project/ProjectFile.h"
 
 class CSettingsFiles {
 public:
@@ -21,6 +22,10 @@ public:
     // Writes the registry "Version", "config.txt" and the program state file. Returns false when
     // one of them could not be written.
     bool Exit();
+
+    // What the project file needs from these settings: timing data switch, custom defaults,
+    // recent files are the caller's.
+    SProjectFileHooks ProjectFileHooks() const;
 
     const CSettingsFolder& Folder() const { return m_folder; }
     const CRegistryValues& Registry() const { return m_registry; }

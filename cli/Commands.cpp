@@ -15,6 +15,13 @@ std::span<const SCommand> AllCommands() {
         SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse]",
                  "rebuild a project from a damaged capture file or project file", false,
                  RunRecover},
+        SCommand{"info", "FILE.lumo [--json]",
+                 "print the project: version, size, frames, durations, flags and overlays", false,
+                 RunInfo},
+        SCommand{"frame", "FILE.lumo N OUT.png", "write the full picture of frame N as a PNG file",
+                 false, RunFrame},
+        SCommand{"check", "FILE.lumo", "open the project, rebuild every frame and report damage",
+                 false, RunCheck},
     };
     return kCommands;
 }

@@ -7,3 +7,6 @@
 int RunExample(std::span<const std::string> args);
 int RunRecord(std::span<const std::string> args);
 int RunRecover(std::span<const std::string> args);
+int RunInfo(std::span<const std::string> args);
+int RunFrame(std::span<const std::string> args);
+int RunCheck(std::span<const std::string> args);

@@ -299,9 +299,7 @@ void CFrameCompositor::ApplyRect(const SStreamRecordHead& head, CByteReader& rea
         for (int y = 0; y < nKept; ++y, p += nStride) {
             *p = m_Decoder.NextPixel();
         }
-        for (int y = nKept; y < nRows; ++y) {
-            m_Decoder.NextPixel();
-        }
+        m_Decoder.SkipPixels(static_cast<uint64_t>(nRows - nKept));
     }
 }
 

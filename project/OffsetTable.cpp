@@ -75,7 +75,8 @@ bool ReadOffsetTable(std::FILE* file, std::uint64_t nFileSize, SOffsetTable& tab
             return false;
         }
         trailer = t32;
-        if (table.nWrapFrame != 0 && trailer < table.nEndOffset) {
+        // Past a wrap the trailer lies beyond 4 GiB too, when the file is that long.
+        if (table.nWrapFrame != 0 && trailer < table.nEndOffset && trailer + k4GiB < nFileSize) {
             trailer += k4GiB;
         }
     }

@@ -47,6 +47,9 @@ public:
         return DecodeRun();
     }
 
+    // Passes over the next `n` pixels of the rectangle being read.
+    void SkipPixels(uint64_t n);
+
     bool Damaged() const { return m_bDamaged; }
     void ClearDamage() { m_bDamaged = false; }
 

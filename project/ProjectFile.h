@@ -15,12 +15,15 @@
 #include "project/OffsetTable.h"
 
 class CDemoProject;
+class CFrameCompositor;
 class CStoreReader;
 class CStreamFile;
 class IPrompter;
 
 // What the project file needs from the rest of the program; every member may stay empty.
 struct SProjectFileHooks {
+    // Inspection only: the file is opened for reading and cannot be saved in place.
+    bool bReadOnly = false;
     // "export_timing_data": write the timing data at every save, read it at every open.
     bool bExportTimingData = false;
     std::function<void(const CDemoProject&, const std::string& projectFile)> writeTimingData;
@@ -89,9 +92,8 @@ private:
                    const std::string& caption);
     bool ReadTrailer(CStoreReader& in, SOpenState& state);
     bool ReadCursorTable(CStoreReader& in, int version, SOpenState& state);
-    bool OpenStreams(const std::string& fileName, SOpenState& state);
     void OpenSources(const std::string& projectFolder);
-    void FindCorruptedSize(const std::string& fileName, SOpenState& state);
+    void FindCorruptedSize(const std::string& fileName);
     void FinishOpen(const std::string& fileName);
     void Refuse(const char* text);
 
@@ -104,3 +106,7 @@ private:
     int m_nFileVersion = 0;
     bool m_bCancelled = false;
 };
+
+// Registers with the compositor every edited layer picture that also covers following frames,
+// as the editor does after a project was opened.
+void RegisterFollowingPictures(const CDemoProject& project, CFrameCompositor& compositor);

@@ -11,6 +11,7 @@
 #include "app/SettingsFiles.h"
 #include "platform/ScriptedPrompter.h"
 #include "project/StoreReader.h"
+#include "tests/project/ProjectFileTestSupport.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -206,6 +207,38 @@ TEST_F(SettingsFilesTest, CustomDefaultsThatCannotBeWrittenSaySo) {
     EXPECT_EQ(prompter.Messages()[1].text, "Unable to save custom defaults    ");
     EXPECT_EQ(prompter.Messages()[1].caption, "Quillo Error");
     EXPECT_EQ(prompter.Messages()[1].icon, EMsgIcon::Error);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SettingsFilesProject, CustomDefaultsAreAppliedWhenAProjectIsOpened) {
+    CTempDir dir;
+    CSettingsFiles files(CRegistryValues(dir.File("user.ini"), dir.File("machine.ini")), "",
+                         dir.File("settings"));
+    files.Start();
+    CProjectSettings defaults;
+    defaults.m_block.m_crText = 0x0000FF;
+    defaults.m_fPlaybackSpeed = 2.0;
+    CScriptedPrompter prompter;
+    prompter.QueueAnswer(EMsgAnswer::Yes);
+    ASSERT_TRUE(SaveCustomDefaults(prompter, files.Folder(), defaults));
+
+    CDemoProject recorded;
+    STestRecording rec = Record(recorded, dir.Path().string(), 3, false);
+    CProjectFile saver(recorded, prompter);
+    ASSERT_TRUE(saver.SaveNewRecording(rec.files, dir.File("p.lumo")));
+
+    for (bool use : {false, true}) {
+        SCOPED_TRACE(use);
+        files.m_settings.m_bUseCustomDefaults = use;
+        CDemoProject project;
+        CProjectFile file(project, prompter, files.ProjectFileHooks());
+        ASSERT_TRUE(file.Open(dir.File("p.lumo")));
+        EXPECT_EQ(project.m_crDefaultText, use ? 0x0000FF : 0);
+        EXPECT_EQ(project.m_Settings.m_fPlaybackSpeed, use ? 2.0 : 1.5);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <clocale>
 #include <filesystem>
 #include <string>
 
@@ -206,23 +207,28 @@ TEST_F(ProjectFileSaveTest, ChoosingTheNameOfANewRecording) {
     EXPECT_TRUE(fs::exists(rec.files.dataPath));
     const auto indexBytes = ReadBytes(rec.files.indexPath);
 
-    // A folder that cannot take the file, then a full disk, then a good name.
+    // A folder that cannot take the file, a folder's own name, then a full disk, then a good
+    // name.
     m_prompter.QueueFileName(m_dir.File("no/such/folder/a.lumo"));
+    fs::create_directories(m_dir.File("taken.lumo"));
+    m_prompter.QueueFileName(m_dir.File("taken.lumo"));
     m_prompter.QueueFileName(m_dir.File("full"));
     m_prompter.QueueFileName(m_dir.File("good"));
     m_prompter.QueueFileName(std::nullopt);
     EXPECT_FALSE(file.SaveNewRecording(rec.files, std::nullopt));
-    ASSERT_EQ(m_prompter.FileRequests().size(), 5u);
+    ASSERT_EQ(m_prompter.FileRequests().size(), 6u);
     EXPECT_EQ(m_prompter.FileRequests()[0].caption, "Save Quillo movie as...");
     EXPECT_EQ(m_prompter.FileRequests()[0].filter, "Quillo file (*.lumo)");
+    const std::string inUse =
+        "Save Quillo...: Selected file is currently in use.  Please select a different file name.  "
+        " \n";
     EXPECT_EQ(
         m_prompter.Transcript(),
-        "Save Quillo...: Selected file is currently in use.  Please select a different file name.  "
-        " \n"
-        "Save Quillo...: Unable to save to selected file (disk full?).  Please select another "
-        "location.    \n"
-        "Save Quillo...: Unable to save to selected file (disk full?).  Please select another "
-        "location.    \n");
+        inUse + inUse +
+            "Save Quillo...: Unable to save to selected file (disk full?).  Please select another "
+            "location.    \n"
+            "Save Quillo...: Unable to save to selected file (disk full?).  Please select another "
+            "location.    \n");
     EXPECT_EQ(ReadBytes(rec.files.indexPath), indexBytes);
 
     // A cancelled copy keeps the temporary files too, and the next save is whole.
@@ -252,6 +258,37 @@ TEST_F(ProjectFileSaveTest, MissingCaptureFileAndOutputFolder) {
         EXPECT_EQ(m.caption, "Quillo Error");
     }
     EXPECT_TRUE(fs::exists(rec.files.dataPath));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProjectFileLocale, NumbersAreStoredInTheCLocale) {
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+    }
+    CTempDir dir;
+    CDemoProject project;
+    CScriptedPrompter prompter;
+    STestRecording rec = Record(project, dir.Path().string());
+    project.m_Settings.m_fPlaybackSpeed = 1.5;
+    project.m_fSwfDelayScale = 0.25f;
+    CProjectFile file(project, prompter);
+    const bool ok = file.SaveNewRecording(rec.files, dir.File("de.lumo"));
+    auto back = std::make_unique<CDemoProject>();
+    CProjectFile reader(*back, prompter);
+    const bool opened = reader.Open(dir.File("de.lumo"));
+    std::setlocale(LC_ALL, saved.c_str());
+    ASSERT_TRUE(ok);
+    ASSERT_TRUE(opened);
+    const std::vector<uint8_t> bytes = ReadBytes(dir.File("de.lumo"));
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find("\n1.500000\n0.250000\n"), std::string::npos);
+    EXPECT_EQ(back->m_Settings.m_fPlaybackSpeed, 1.5);
+    EXPECT_EQ(back->m_fSwfDelayScale, 0.25f);
+    ExpectSameProject(project, *back);
 }
 
 }  // namespace

@@ -130,7 +130,8 @@ inline STestRecording Record(CDemoProject& project, const std::string& dir, int 
     s.m_nBookmarks[0] = 3;
     s.m_bookmarkNames[0] = {'S', 't', 'a', 'r', 't'};
     s.m_fPlaybackSpeed = 1.5;
-    s.m_styleClipboard[10] = 0x0A;
+    s.m_styleClipboard[0] = ' ';
+    s.m_styleClipboard[1] = '\n';
     s.m_bStyleClipboardFont = true;
     s.m_styleClipboardFont[0] = 0x0A;
     s.m_sources = {};
@@ -204,6 +205,9 @@ struct SOldProject {
     int nRecordSize = 520;
     bool bWideTable = true;
     uint64_t nTrailerSlot = 0;  // 0: where the trailer really is
+    // 32-bit table: from this 0-based entry on, offsets are stored as if they had passed 4 GiB
+    // (small numbers below the entry before them).
+    std::size_t nWrapEntry = 0;
 };
 
 inline std::string OldText(const std::u16string& text) {
@@ -235,7 +239,8 @@ inline void WriteOldProject(const std::string& path, const SCaptureFiles& files,
         if (old.bWideTable) {
             out.U64(i == 0 ? entry(0) | 0xFF00000000000000ull : entry(i));
         } else {
-            out.U32(static_cast<uint32_t>(entry(i)));
+            const bool wrapped = old.nWrapEntry != 0 && i >= old.nWrapEntry;
+            out.U32(static_cast<uint32_t>(wrapped ? 1 + i : entry(i)));
         }
     }
     const uint64_t slot = old.nTrailerSlot != 0 ? old.nTrailerSlot : trailer;
@@ -299,5 +304,4 @@ inline void WriteOldProject(const std::string& path, const SCaptureFiles& files,
     WriteSettingsTail(out, project.m_Settings);
     std::string bytes = out.Take();
     WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
-    (void)trailer;
 }

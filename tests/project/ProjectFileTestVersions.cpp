@@ -172,6 +172,23 @@ TEST_F(ProjectFileVersionTest, Versions311And423With32BitTable) {
     }
 }
 
+TEST_F(ProjectFileVersionTest, ThirtyTwoBitTableWithAnOffsetWrap) {
+    Prepare();
+    CProjectFile* file = nullptr;
+    auto p = OpenOld({.nVersion = 500, .bWideTable = false, .nWrapEntry = 2}, &file);
+    EXPECT_FALSE(p->m_bWideOffsets);
+    EXPECT_EQ(p->m_nWrapFrame, 3u);
+    EXPECT_FALSE(p->m_bCorrupted);
+    ASSERT_EQ(p->FrameCount(), 4u);
+    EXPECT_EQ(p->FrameAt(1)->m_nHotspotStyle, 12);
+    EXPECT_EQ(p->FrameAt(1)->m_nCursorEndX, -29999);
+    // Pictures before the wrap are where the table says; the ones after lie beyond 4 GiB.
+    uint64_t start = 0, end = 0;
+    bool cut = false;
+    ASSERT_TRUE(file->StreamSources()[0]->PictureRange(1, start, end, cut));
+    EXPECT_LT(start, end);
+}
+
 TEST_F(ProjectFileVersionTest, Version674AndCurrent) {
     Prepare();
     auto p = OpenOld({.nVersion = 674});

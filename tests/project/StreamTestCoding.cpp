@@ -172,6 +172,28 @@ TEST(StreamCodingTest, SkippingARectConsumesExactlyItsBytes) {
     }
 }
 
+TEST(StreamCodingTest, SkippingPixelsInsideARectKeepsTheRunsInStep) {
+    std::vector<uint32_t> pixels = ScreenLike(3000, 9);
+    for (EPixelCoding coding : {EPixelCoding::Rle24, EPixelCoding::Zlib32}) {
+        std::vector<uint8_t> bytes;
+        coding == EPixelCoding::Rle24 ? AppendRle24(pixels, bytes)
+                                      : static_cast<void>(AppendZlibPixels(pixels, bytes));
+        CByteReader reader(bytes);
+        CPixelDecoder decoder(coding);
+        decoder.BeginRect(reader, pixels.size());
+        size_t i = 0;
+        for (uint64_t nSkip : {0u, 1u, 49u, 50u, 1000u, 7u}) {
+            decoder.SkipPixels(nSkip);
+            i += nSkip;
+            const uint32_t mask = coding == EPixelCoding::Rle24 ? 0xFEFFFF : 0xFFFFFF;
+            ASSERT_EQ(decoder.NextPixel(), pixels[i] & mask) << "after skipping to " << i;
+            ++i;
+        }
+        decoder.SkipPixels(1u << 30);
+        EXPECT_TRUE(decoder.Damaged()) << "skipping past the end of the data";
+    }
+}
+
 TEST(StreamCodingTest, SkippingAHugeRectStopsAtTheEndOfTheData) {
     std::vector<uint8_t> bytes = {0x80, 0x05, 0x01, 0x02, 0x03};
     CByteReader reader(bytes);
