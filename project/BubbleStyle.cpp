@@ -55,3 +55,18 @@ void SetDefaultStyle(CDemoProject& project, const CFrameRecord& frame, const CLo
         font,           frame.m_crText, frame.m_crBubble, frame.m_crShadow, frame.m_bUnderline,
         frame.m_bShadow};
 }
+
+void SetBubbleTextColor(CFrameRecord& frame, CDemoProject& project, int32_t crColor) {
+    frame.m_crText = crColor;
+    project.m_crDefaultText = crColor;
+}
+
+void SetBubbleColor(CFrameRecord& frame, CDemoProject& project, int32_t crColor) {
+    frame.m_crBubble = crColor;
+    project.m_crDefaultBubble = crColor;
+}
+
+void SetBubbleShadowColor(CFrameRecord& frame, CDemoProject& project, int32_t crColor) {
+    frame.m_crShadow = crColor;
+    project.m_crDefaultShadow = crColor;
+}

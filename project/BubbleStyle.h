@@ -16,3 +16,9 @@ void ApplyStyleToAll(CDemoProject& project, const CFrameInfo& source);
 // with the frame's five values becomes the default style; unticked, the default style is removed.
 void SetDefaultStyle(CDemoProject& project, const CFrameRecord& frame, const CLogFont& font,
                      bool bMakeDefault);
+
+// The colour buttons of the font dialog ("Font Color", "Background" and the shadow "Color"):
+// the frame takes the colour and the project keeps it as its default.
+void SetBubbleTextColor(CFrameRecord& frame, CDemoProject& project, int32_t crColor);
+void SetBubbleColor(CFrameRecord& frame, CDemoProject& project, int32_t crColor);
+void SetBubbleShadowColor(CFrameRecord& frame, CDemoProject& project, int32_t crColor);

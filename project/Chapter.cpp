@@ -1,5 +1,6 @@
 #include "project/Chapter.h"
 
+#include <limits>
 #include <utility>
 
 std::optional<CChapter> CChapter::Of(const CFrameRecord& frame) {
@@ -10,9 +11,10 @@ std::optional<CChapter> CChapter::Of(const CFrameRecord& frame) {
 }
 
 void CChapter::Set(CFrameRecord& frame, std::optional<std::u16string> title) {
-    frame.m_pChapter = std::move(title);
-    frame.m_nChapterLen = 0;
-    if (frame.m_pChapter) {
-        frame.RecomputeLengths();
+    constexpr std::size_t kMaxLength = std::numeric_limits<int16_t>::max();
+    if (title && title->size() > kMaxLength) {
+        title->resize(kMaxLength);
     }
+    frame.m_pChapter = std::move(title);
+    frame.m_nChapterLen = static_cast<int16_t>(frame.m_pChapter ? frame.m_pChapter->size() : 0);
 }

@@ -32,3 +32,13 @@ void CFrameRecord::RecomputeLengths() {
     m_nFrameUrlLen = LengthOf<uint16_t>(m_pszFrameUrl);
     m_nFrameTargetLen = LengthOf<uint16_t>(m_pszFrameTarget);
 }
+
+void CFrameRecord::SetClickEffect(bool bDown, bool bUp) {
+    if (!m_bClickEdited) {
+        m_bRecClickDown = m_bClickDown;
+        m_bRecClickUp = m_bClickUp;
+        m_bClickEdited = 1;
+    }
+    m_bClickDown = bDown ? 1 : 0;
+    m_bClickUp = bUp ? 1 : 0;
+}

@@ -22,7 +22,6 @@ inline constexpr int32_t kNoPointer = -1;
 inline constexpr int32_t kCursorUnknown = -99999;
 inline constexpr int16_t kCursorEndNone = -29999;
 inline constexpr uint8_t kNoStyle = 255;
-inline constexpr uint8_t kImageHotspotStyle = 11;
 inline constexpr int32_t kNoDuration = -1;
 inline constexpr uint32_t kNoStreamFrame = 65535;
 inline constexpr int32_t kFullVolume = 32767;
@@ -88,6 +87,10 @@ struct CFrameRecord {
     }
     // The edited picture is in effect (present and not undone).
     bool HasActivePicture() const { return m_pPicture.has_value() && !m_bPictureUndone; }
+
+    // The mouse menu's click effects. The first change by the user keeps the recorded values in
+    // `m_bRecClickDown` and `m_bRecClickUp`.
+    void SetClickEffect(bool bDown, bool bUp);
 
     // Sets the stored lengths of the owned texts and names from the items themselves, as the
     // project file needs just before the record is written. An item longer than its length

@@ -32,3 +32,19 @@ void CHotspot::SwitchOn(CFrameRecord& frame, const CDemoProject& project) {
         rc.bottom = std::min(rc.bottom, project.m_nHeight);
     }
 }
+
+void CHotspot::SetSliderValue(CFrameRecord& frame, CDemoProject& project, int nValue) {
+    const auto nClamped = static_cast<uint8_t>(std::clamp(nValue, 1, 100));
+    if (CHotspot(frame).UsesLevel()) {
+        frame.m_nHotspotLevel = nClamped;
+        project.m_nDefaultHotspotLevel = nClamped;
+    } else {
+        frame.m_nHotspotThickness = nClamped;
+        project.m_nDefaultHotspotThickness = nClamped;
+    }
+}
+
+void CHotspot::SetShowMouse(CFrameRecord& frame, bool bShow) {
+    frame.m_bShowMouse = bShow ? 1 : 0;
+    frame.m_bMouseHidden = bShow ? 0 : 1;
+}

@@ -32,6 +32,12 @@ public:
     // default rectangle, and a non-image rectangle is then kept within the recorded area.
     static void SwitchOn(CFrameRecord& frame, const CDemoProject& project);
 
+    // The settings slider: sets the frame's level or thickness, as its style uses, and makes the
+    // value the project's default for new hotspots. Values are kept within 1 to 100.
+    static void SetSliderValue(CFrameRecord& frame, CDemoProject& project, int nValue);
+    // "Show mouse", kept together with its negation `m_bMouseHidden`.
+    static void SetShowMouse(CFrameRecord& frame, bool bShow);
+
 private:
     const CFrameRecord& m_frame;
 };
