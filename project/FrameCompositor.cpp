@@ -36,6 +36,11 @@ CFrameCompositor::~CFrameCompositor() = default;
 
 void CFrameCompositor::SetSources(std::vector<const CStreamFile*> sources) {
     m_Sources = std::move(sources);
+    // Positions found in the old streams mean nothing in the new ones.
+    for (CFrameInfo* p = m_Project.FirstFrame(); p != nullptr; p = p->m_pNext) {
+        p->m_nDataStart = 0;
+        p->m_nDataEnd = 0;
+    }
     Reset();
 }
 
@@ -126,8 +131,20 @@ void CFrameCompositor::Origin(const CFrameInfo& frame, int& nX, int& nY) const {
     nY = m_bPan ? frame.m_nPanY : 0;
 }
 
+const CStreamFile* CFrameCompositor::SourceOf(const CFrameInfo& frame) const {
+    const int32_t nSource = frame.m_nSource;
+    if (nSource < 0 || static_cast<size_t>(nSource) >= m_Sources.size()) {
+        return nullptr;
+    }
+    const CStreamFile* pSource = m_Sources[static_cast<size_t>(nSource)];
+    return pSource != nullptr && pSource->IsOpen() ? pSource : nullptr;
+}
+
 bool CFrameCompositor::StartsAfresh(uint32_t nIndex) {
     CFrameInfo& frame = *m_Frames[nIndex];
+    if (SourceOf(frame) == nullptr) {
+        return false;
+    }
     if (m_bPan) {
         const CPixelPicture* pPan = PanPicture(frame);
         return pPan != nullptr && pPan->m_nWidth == m_Picture.m_nWidth &&
@@ -138,7 +155,7 @@ bool CFrameCompositor::StartsAfresh(uint32_t nIndex) {
 
 bool CFrameCompositor::RestoresBackward(uint32_t nIndex) const {
     const CFrameInfo& frame = *m_Frames[nIndex];
-    return !frame.m_bRedrawAll && !(m_bPan && frame.m_pPanPicture);
+    return SourceOf(frame) != nullptr && !frame.m_bRedrawAll && !(m_bPan && frame.m_pPanPicture);
 }
 
 bool CFrameCompositor::BuildFrame(CFrameInfo& frame, int nDirection) {
@@ -161,11 +178,8 @@ bool CFrameCompositor::BuildAt(uint32_t nIndex, int nDirection) {
         std::fill(m_Picture.m_Pixels.begin(), m_Picture.m_Pixels.end(),
                   m_Options.crBackground & 0xFFFFFF);
     }
-    const int32_t nSource = frame.m_nSource;
-    const CStreamFile* pSource = nSource >= 0 && static_cast<size_t>(nSource) < m_Sources.size()
-                                     ? m_Sources[static_cast<size_t>(nSource)]
-                                     : nullptr;
-    if (pSource == nullptr || !pSource->IsOpen()) {
+    const CStreamFile* pSource = SourceOf(frame);
+    if (pSource == nullptr) {
         m_bMissing = true;
         return false;
     }
@@ -182,14 +196,16 @@ bool CFrameCompositor::BuildAt(uint32_t nIndex, int nDirection) {
     if (frame.m_nDataStart == 0) {
         uint64_t nStart = 0;
         uint64_t nEnd = 0;
-        if (!pSource->PictureRange(m_StreamPictures[nIndex], nStart, nEnd)) {
+        bool bCut = false;
+        if (!pSource->PictureRange(m_StreamPictures[nIndex], nStart, nEnd, bCut)) {
             m_bDamaged = true;
             return false;
         }
+        m_bDamaged = m_bDamaged || bCut;
         frame.m_nDataStart = static_cast<int64_t>(nStart);
         frame.m_nDataEnd = static_cast<int64_t>(nEnd);
     }
-    if (nSource == 0) {
+    if (frame.m_nSource == 0) {
         m_Project.m_nStreamPos = m_StreamPictures[nIndex] + (nDirection > 0 ? 1 : 0);
     }
     return ApplyRecords(frame, *pSource, nDirection);
@@ -283,9 +299,7 @@ void CFrameCompositor::ApplyRect(const SStreamRecordHead& head, CByteReader& rea
         for (int y = 0; y < nKept; ++y, p += nStride) {
             *p = m_Decoder.NextPixel();
         }
-        for (int y = nKept; y < nRows; ++y) {
-            m_Decoder.NextPixel();
-        }
+        m_Decoder.SkipPixels(static_cast<uint64_t>(nRows - nKept));
     }
 }
 
@@ -392,7 +406,8 @@ CFrameCompositor::SWalk CFrameCompositor::PlanWalk(uint32_t nCurrent, uint32_t n
     }
     // Starting over from the last frame walking backward needs a last picture that restores the
     // whole area by itself; any other stream starts over from the first frame.
-    if (n - nTarget < nTarget && !m_bPan && m_Frames.back()->m_bKeyFrame) {
+    if (n - nTarget < nTarget && !m_bPan && m_Frames.back()->m_bKeyFrame &&
+        SourceOf(*m_Frames.back()) != nullptr) {
         return SWalk{EWalkStart::Last, -1};
     }
     return SWalk{EWalkStart::First, 1};

@@ -69,7 +69,8 @@ public:
     CFrameCompositor& operator=(const CFrameCompositor&) = delete;
 
     // The open streams: entry k is the stream a frame with m_nSource k takes its pictures from
-    // (0 = the project's own); a null entry is a source that is not open. Not owned.
+    // (0 = the project's own); a null entry is a source that is not open. Not owned. Clears the
+    // picture positions the frames keep, and resets.
     void SetSources(std::vector<const CStreamFile*> sources);
     SCompositorOptions& Options() { return m_Options; }
 
@@ -136,6 +137,7 @@ private:
     void ApplyRect(const SStreamRecordHead& head, CByteReader& reader, CFrameInfo& frame,
                    bool bKeep);
     void ReadCursor(const SStreamRecordHead& head, CByteReader& reader, CFrameInfo& frame);
+    const CStreamFile* SourceOf(const CFrameInfo& frame) const;
     const CPixelPicture* PanPicture(CFrameInfo& frame);
     void Origin(const CFrameInfo& frame, int& nX, int& nY) const;
     // Applying the frame forward gives the same picture whatever was there before.

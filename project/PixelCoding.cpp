@@ -110,7 +110,11 @@ void CPixelDecoder::SkipRect(CByteReader& reader, uint64_t nPixels) {
     uint64_t nCovered = 0;
     uint32_t crColour = 0;
     uint64_t nRepeat = 0;
-    while (nCovered < nPixels && ReadRun(crColour, nRepeat)) {
+    while (nCovered < nPixels) {
+        if (!ReadRun(crColour, nRepeat)) {
+            m_bDamaged = true;
+            return;
+        }
         nCovered += 1 + nRepeat;
     }
 }
@@ -183,6 +187,29 @@ bool CPixelDecoder::ReadRun(uint32_t& crColour, uint64_t& nRepeat) {
     return false;
 }
 
+void CPixelDecoder::SkipPixels(uint64_t n) {
+    if (m_Coding == EPixelCoding::Zlib32) {
+        const uint64_t nTo = m_nInflatedPos + 4 * n;
+        m_bDamaged = m_bDamaged || nTo > m_Inflated.size();
+        m_nInflatedPos = static_cast<size_t>(std::min<uint64_t>(m_Inflated.size(), nTo));
+        return;
+    }
+    while (n > 0) {
+        const uint64_t nTaken = std::min(n, m_nRepeat);
+        m_nRepeat -= nTaken;
+        n -= nTaken;
+        if (n == 0) {
+            break;
+        }
+        if (m_pReader == nullptr || !ReadRun(m_crColour, m_nRepeat)) {
+            m_bDamaged = true;
+            m_nRepeat = 0;
+            return;
+        }
+        --n;
+    }
+}
+
 uint32_t CPixelDecoder::DecodeRun() {
     if (m_Coding == EPixelCoding::Zlib32) {
         if (m_nInflatedPos + 4 > m_Inflated.size()) {
@@ -193,6 +220,8 @@ uint32_t CPixelDecoder::DecodeRun() {
         return p[0] | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
     }
     if (m_pReader == nullptr || !ReadRun(m_crColour, m_nRepeat)) {
+        // The data ended inside the rectangle.
+        m_bDamaged = true;
         m_crColour = 0;
         m_nRepeat = 0;
         return 0;

@@ -26,7 +26,7 @@ bool AppendZlibPixels(std::span<const uint32_t> pixels, std::vector<uint8_t>& ou
 
 // Decodes the pixels of one rectangle after another from a reader positioned in a picture's
 // records. A damaged rectangle never reads outside the data: missing pixels read as 0 and
-// Damaged() turns true.
+// Damaged() turns true (also when the data ends inside a rectangle).
 class CPixelDecoder {
 public:
     explicit CPixelDecoder(EPixelCoding coding = EPixelCoding::Rle24) : m_Coding(coding) {}
@@ -46,6 +46,9 @@ public:
         }
         return DecodeRun();
     }
+
+    // Passes over the next `n` pixels of the rectangle being read.
+    void SkipPixels(uint64_t n);
 
     bool Damaged() const { return m_bDamaged; }
     void ClearDamage() { m_bDamaged = false; }

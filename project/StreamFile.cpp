@@ -77,8 +77,8 @@ bool CStreamFile::OpenCapture(const std::string& dataPath, const std::string& in
 }
 
 bool CStreamFile::OpenInFile(const std::string& path, uint64_t nDataPos, uint64_t nDataLen,
-                               uint64_t nTablePos, uint32_t nPictures, bool bWideOffsets,
-                               uint32_t nWrapFrame) {
+                             uint64_t nTablePos, uint32_t nPictures, bool bWideOffsets,
+                             uint32_t nWrapFrame) {
     Close();
     m_fdData = OpenRead(path);
     if (m_fdData < 0) {
@@ -155,7 +155,8 @@ bool CStreamFile::ReadEntry(uint32_t nIndex, uint64_t& nOffset) const {
     return true;
 }
 
-bool CStreamFile::PictureRange(uint32_t nPicture, uint64_t& nStart, uint64_t& nEnd) const {
+bool CStreamFile::PictureRange(uint32_t nPicture, uint64_t& nStart, uint64_t& nEnd,
+                               bool& bCut) const {
     if (!m_bOpen || nPicture >= m_nPictures) {
         return false;
     }
@@ -167,6 +168,7 @@ bool CStreamFile::PictureRange(uint32_t nPicture, uint64_t& nStart, uint64_t& nE
     if (!ReadEntry(nPicture + 1, nTo)) {
         nTo = m_nDataLen;
     }
+    bCut = nFrom < m_Header.nSize || nFrom > m_nDataLen || nTo > m_nDataLen || nTo < nFrom;
     nFrom = std::min(nFrom, m_nDataLen);
     nTo = std::clamp(nTo, nFrom, m_nDataLen);
     nStart = m_nDataPos + nFrom;

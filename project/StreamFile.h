@@ -38,8 +38,9 @@ public:
     uint64_t DataPos() const { return m_nDataPos; }
 
     // The file positions at which picture `nPicture`'s records begin and end, clamped to the
-    // record data. False for a picture the table does not have.
-    bool PictureRange(uint32_t nPicture, uint64_t& nStart, uint64_t& nEnd) const;
+    // record data; `bCut` tells that the table placed them beyond it. False for a picture the
+    // table does not have.
+    bool PictureRange(uint32_t nPicture, uint64_t& nStart, uint64_t& nEnd, bool& bCut) const;
 
     // Reads the bytes between two file positions, clamped to the record data, into `out`.
     bool ReadData(uint64_t nStart, uint64_t nEnd, std::vector<uint8_t>& out) const;

@@ -134,8 +134,8 @@ TEST(StreamCodingTest, DamagedPixelDataReadsAsZero) {
     corrupt[8] ^= 0x55;
     std::vector<uint8_t> huge = {0x01, 0x00, 0x00, 0x10, 0x00};
     const std::vector<SCase> cases = {
-        {"run-length data ends inside a run", EPixelCoding::Rle24, {0x80}, false},
-        {"run-length data ends inside a colour", EPixelCoding::Rle24, {0x12, 0x34}, false},
+        {"run-length data ends inside a run", EPixelCoding::Rle24, {0x80}, true},
+        {"run-length data ends inside a colour", EPixelCoding::Rle24, {0x12, 0x34}, true},
         {"zlib length beyond the data", EPixelCoding::Zlib32, truncated, true},
         {"zlib data that does not inflate", EPixelCoding::Zlib32, corrupt, true},
         {"zlib length above the limit", EPixelCoding::Zlib32, huge, true},
@@ -169,6 +169,28 @@ TEST(StreamCodingTest, SkippingARectConsumesExactlyItsBytes) {
         const uint32_t crExpected = coding == EPixelCoding::Zlib32 ? 0x112233 : 0x102233;
         EXPECT_EQ(decoder.NextPixel(), crExpected);
         EXPECT_TRUE(reader.AtEnd());
+    }
+}
+
+TEST(StreamCodingTest, SkippingPixelsInsideARectKeepsTheRunsInStep) {
+    std::vector<uint32_t> pixels = ScreenLike(3000, 9);
+    for (EPixelCoding coding : {EPixelCoding::Rle24, EPixelCoding::Zlib32}) {
+        std::vector<uint8_t> bytes;
+        coding == EPixelCoding::Rle24 ? AppendRle24(pixels, bytes)
+                                      : static_cast<void>(AppendZlibPixels(pixels, bytes));
+        CByteReader reader(bytes);
+        CPixelDecoder decoder(coding);
+        decoder.BeginRect(reader, pixels.size());
+        size_t i = 0;
+        for (uint64_t nSkip : {0u, 1u, 49u, 50u, 1000u, 7u}) {
+            decoder.SkipPixels(nSkip);
+            i += nSkip;
+            const uint32_t mask = coding == EPixelCoding::Rle24 ? 0xFEFFFF : 0xFFFFFF;
+            ASSERT_EQ(decoder.NextPixel(), pixels[i] & mask) << "after skipping to " << i;
+            ++i;
+        }
+        decoder.SkipPixels(1u << 30);
+        EXPECT_TRUE(decoder.Damaged()) << "skipping past the end of the data";
     }
 }
 
