@@ -292,6 +292,36 @@ TEST_F(X11RecordingTest, PointerPathClicksKeysAndCursorShapesAreRecorded) {
     EXPECT_TRUE(key);
 }
 
+TEST_F(X11RecordingTest, AHiddenPointerKeepsTheLastShapeAndIsMarkedNotShown) {
+    const SScreenRect rect{0, 0, kWidth, kHeight};
+    m_drawer->MapWindowWithCursor(600, 0, 424, 768, m_drawer->InvisibleCursor());
+    m_input->MoveTo(100, 100);
+    CRecordingOptions options;
+    Record(options, rect, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        for (int x = 100; x <= 900; x += 50) {
+            m_input->MoveTo(x, 100);
+            std::this_thread::sleep_for(std::chrono::milliseconds(80));
+        }
+        m_drawer->Fill(10, 10, 30, 30, 0xFFFFFF);
+    });
+    const std::vector<CFrameInfo*> frames = Frames();
+    ASSERT_FALSE(frames.empty());
+    const uint32_t shown = frames.front()->m_hCursor;
+    ASSERT_NE(shown, 0u);
+    EXPECT_EQ(frames.front()->m_bCursorNotShown, 0);
+    bool hidden = false;
+    for (const CFrameInfo* f : frames) {
+        if (f->m_bCursorNotShown) {
+            hidden = true;
+            EXPECT_EQ(f->m_hCursor, shown) << "a hidden pointer keeps the shape drawn last";
+            EXPECT_GE(f->m_nCursorX, 600 - 32);
+        }
+    }
+    EXPECT_TRUE(hidden);
+    EXPECT_EQ(m_project.m_CursorImages.m_Images.size(), 1u);
+}
+
 TEST_F(X11RecordingTest, ACaptureHalfOffTheScreenRecordsBlackThereAndNoErrors) {
     const SScreenRect rect{kWidth - 200, kHeight - 150, 400, 300};
     CRecordingOptions options;
