@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <map>
 
 #include "project/DemoProject.h"
 #include "project/PictureBlock.h"
@@ -55,9 +54,9 @@ void CFrameCompositor::Reset() {
     m_Blocks.clear();
 }
 
-void CFrameCompositor::RegisterLayer(const CFrameInfo* pFrame, uint32_t nFirst, uint32_t nLast) {
+void CFrameCompositor::RegisterLayer(const CFrameInfo* pFrame, uint32_t nFirst) {
     UnregisterLayer(pFrame);
-    m_Layers.push_back(SLayer{pFrame, nFirst, nLast});
+    m_Layers.push_back(SLayer{pFrame, nFirst});
 }
 
 void CFrameCompositor::UnregisterLayer(const CFrameInfo* pFrame) {
@@ -69,13 +68,16 @@ void CFrameCompositor::RefreshFrames() {
     m_Frames.clear();
     m_StreamPictures.clear();
     // The n-th frame of a source that is not a duplicate shows that source's n-th picture.
-    std::map<int32_t, uint32_t> nextPicture;
+    // Frames of a source that is not open count among themselves; they are never decoded.
+    std::vector<uint32_t> nextPicture(m_Sources.size() + 1, 0);
     for (CFrameInfo* p = m_Project.FirstFrame(); p != nullptr; p = p->m_pNext) {
         m_Frames.push_back(p);
         if (p->m_bDuplicate) {
             m_StreamPictures.push_back(p->m_nStreamFrame);
         } else {
-            m_StreamPictures.push_back(nextPicture[p->m_nSource]++);
+            const size_t nSource =
+                p->m_nSource >= 0 ? static_cast<size_t>(p->m_nSource) : m_Sources.size();
+            m_StreamPictures.push_back(nextPicture[std::min(nSource, m_Sources.size())]++);
         }
     }
     if (m_bBuilt && m_nCurrent >= m_Frames.size()) {
@@ -187,9 +189,13 @@ bool CFrameCompositor::BuildAt(uint32_t nIndex, int nDirection) {
         if (const CPixelPicture* pPan = PanPicture(frame)) {
             const int nWidth = std::min(pPan->m_nWidth, m_Picture.m_nWidth);
             for (int y = 0; y < std::min(pPan->m_nHeight, m_Picture.m_nHeight); ++y) {
-                std::copy_n(
-                    pPan->m_Pixels.begin() + static_cast<ptrdiff_t>(y) * pPan->m_nWidth, nWidth,
-                    m_Picture.m_Pixels.begin() + static_cast<ptrdiff_t>(y) * m_Picture.m_nWidth);
+                const uint32_t* pFrom =
+                    pPan->m_Pixels.data() + static_cast<size_t>(y) * pPan->m_nWidth;
+                uint32_t* pTo =
+                    m_Picture.m_Pixels.data() + static_cast<size_t>(y) * m_Picture.m_nWidth;
+                for (int x = 0; x < nWidth; ++x) {
+                    pTo[x] = pFrom[x] & 0xFFFFFF;
+                }
             }
         }
     }
@@ -614,9 +620,7 @@ bool CFrameCompositor::CursorHidden(const CFrameInfo& frame) const {
     if (frame.m_bCursorNotShown) {
         return true;
     }
-    const bool bWaitsForClick = frame.HasHotspot() && !frame.m_bShowMouse &&
-                                !frame.m_bHotspotShowUntil && !frame.m_bIgnoreClick;
-    if (bWaitsForClick && !m_Options.bShowHiddenMouse) {
+    if (frame.HotspotWaitsForClick() && !frame.m_bShowMouse && !m_Options.bShowHiddenMouse) {
         return true;
     }
     return frame.m_bMouseHidden && m_Options.bOutputRunning;

@@ -89,8 +89,9 @@ public:
     // One decoded pixel of the rectangle being read.
     uint32_t NextPixel() { return m_Decoder.NextPixel(); }
 
-    // Layered edited pictures that apply to following frames, registered by the editor.
-    void RegisterLayer(const CFrameInfo* pFrame, uint32_t nFirst, uint32_t nLast);
+    // Layered edited pictures that apply to following frames, registered by the editor with the
+    // index of the frame that owns them; they reach as far as its m_nPictureUntil.
+    void RegisterLayer(const CFrameInfo* pFrame, uint32_t nFirst);
     void UnregisterLayer(const CFrameInfo* pFrame);
     void ClearLayers() { m_Layers.clear(); }
 
@@ -117,7 +118,6 @@ private:
     struct SLayer {
         const CFrameInfo* pFrame;
         uint32_t nFirst;
-        uint32_t nLast;
     };
     struct SDecodedBlock {
         uint32_t nChecksum = 0;

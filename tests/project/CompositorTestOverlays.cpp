@@ -194,7 +194,7 @@ TEST_F(CompositorOverlayTest, EditedPicturesReplaceOrLayerTheShownPictureOnly) {
     f1.m_bPictureFollowing = 1;
     f1.m_nPictureUntil = 3;
     f1.m_nPictureTransparency = 50;
-    m_Compositor.RegisterLayer(&f1, 1, 3);
+    m_Compositor.RegisterLayer(&f1, 1);
     const uint32_t a = 255 - 50 * 255 / 100;
     for (uint32_t i : {1u, 2u, 3u}) {
         m_Compositor.GoToFrame(i);

@@ -105,9 +105,20 @@ TEST_P(CompositorWalkTest, EveryFrameFromEveryOtherFrameEqualsTheForwardPicture)
     for (uint32_t nSeed = 1; nSeed <= 6; ++nSeed) {
         SCOPED_TRACE(testing::Message() << "seed " << nSeed);
         SRandomProject rp(nSeed, bZlib, bLastIsKey);
+        const uint32_t n = rp.project.FrameCount();
+        // Applying every frame's records forward from the first frame, one after the other,
+        // gives the picture that every walk must arrive at.
+        {
+            CFrameCompositor forward(rp.project);
+            forward.SetSources({&rp.file});
+            for (uint32_t i = 0; i < n; ++i) {
+                ASSERT_TRUE(forward.BuildFrame(*rp.project.FrameAt(i), 1));
+                ASSERT_EQ(forward.Picture().m_Pixels, rp.recorder->Screen(rp.pictureOf[i]))
+                    << "forward application of frame " << i;
+            }
+        }
         CFrameCompositor compositor(rp.project);
         compositor.SetSources({&rp.file});
-        const uint32_t n = rp.project.FrameCount();
         for (uint32_t from = 0; from < n; ++from) {
             for (uint32_t to = 0; to < n; ++to) {
                 compositor.GoToFrame(from);
@@ -224,6 +235,47 @@ TEST(CompositorWalkRules, SearchStopsAtTheFirstMatchAndHiddenDeletedFramesAreSki
     EXPECT_EQ(compositor.Picture().m_Pixels, rec.Screen(10));
     EXPECT_EQ(compositor.GoToFrame(9), 8u) << "walking backward from 10, the one before";
     EXPECT_EQ(compositor.Picture().m_Pixels, rec.Screen(8));
+}
+
+TEST(CompositorWalkRules, CombinedSourcesCountTheirOwnPictures) {
+    CTempDir dir;
+    std::mt19937 rng(8);
+    CDemoProject a;
+    CDemoProject b;
+    CTestRecorder recA(a, dir.Path().string(), 8, 6, false);
+    CTestRecorder recB(b, dir.Path().string(), 8, 6, true);
+    recA.Key(rng);
+    recA.Change({{1, 1, 2, 2}}, rng);
+    recA.Change({{3, 0, 7, 1}}, rng);
+    recB.Key(rng);
+    recB.Change({{0, 4, 7, 5}}, rng);
+    CStreamFile fileA;
+    CStreamFile fileB;
+    ASSERT_TRUE(recA.Stop(fileA));
+    ASSERT_TRUE(recB.Stop(fileB));
+
+    // The combined project: a's frames, then b's frames taking their pictures from source 1.
+    CDemoProject combined;
+    combined.m_nWidth = 8;
+    combined.m_nHeight = 6;
+    for (CFrameInfo* p = a.FirstFrame(); p != nullptr; p = p->m_pNext) {
+        combined.AppendFrame(std::make_unique<CFrameInfo>(*p));
+    }
+    for (CFrameInfo* p = b.FirstFrame(); p != nullptr; p = p->m_pNext) {
+        auto pCopy = std::make_unique<CFrameInfo>(*p);
+        pCopy->m_nSource = 1;
+        pCopy->m_bRedrawAll = p == b.FirstFrame() ? 1 : 0;
+        combined.AppendFrame(std::move(pCopy));
+    }
+    CFrameCompositor compositor(combined);
+    compositor.SetSources({&fileA, &fileB});
+    const std::vector<uint32_t> expected[] = {recA.Screen(0), recA.Screen(1), recA.Screen(2),
+                                              recB.Screen(0), recB.Screen(1)};
+    for (uint32_t i : {4u, 1u, 3u, 2u, 0u, 4u, 3u, 2u}) {
+        compositor.GoToFrame(i);
+        EXPECT_EQ(compositor.Picture().m_Pixels, expected[i]) << "frame " << i;
+    }
+    EXPECT_FALSE(compositor.Damaged());
 }
 
 }  // namespace
