@@ -53,8 +53,9 @@ public:
         }
     }
 
-    // Draws step k over step k - 1.
+    // Draws step k over step k - 1; no other client sees a step half drawn.
     void Step(int k) {
+        xcb_grab_server(m_c);
         const int travel = m_w - 140;
         Fill(40 + (8 * (k - 1)) % travel, 200, 60, 60, kPaper);
         Fill(40 + (8 * k) % travel, 200, 60, 60, kBox);
@@ -67,6 +68,7 @@ public:
             Fill(0, m_h - 40, m_w, 20, kPaper);
         }
         Fill(0, m_h - 40, bar, 20, kBar);
+        xcb_ungrab_server(m_c);
         Sync();
     }
 
