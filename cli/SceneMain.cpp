@@ -1,8 +1,11 @@
 // quillo-scene: an X client that plays a fixed scene, so that a recording of it has known
 // content. A box moves, a line of text is typed letter by letter, a counter counts and a bar
-// grows, one step every 100 ms; step k always looks the same.
+// grows, one step every 100 ms; step k always looks the same. With --hashes it prints, for the
+// first picture and after every step, a hash of the whole screen taken before any other client
+// can see the next change ("STEP HASH", FNV-1a over the 0x00RRGGBB pixels, rows top to bottom).
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -47,6 +50,16 @@ public:
         return true;
     }
 
+    void First(bool hash) {
+        xcb_grab_server(m_c);
+        Sync();
+        if (hash) {
+            PrintHash(0);
+        }
+        xcb_ungrab_server(m_c);
+        Sync();
+    }
+
     ~CScene() {
         if (m_c != nullptr) {
             xcb_disconnect(m_c);
@@ -54,7 +67,7 @@ public:
     }
 
     // Draws step k over step k - 1; no other client sees a step half drawn.
-    void Step(int k) {
+    void Step(int k, bool hash) {
         xcb_grab_server(m_c);
         const int travel = m_w - 140;
         Fill(40 + (8 * (k - 1)) % travel, 200, 60, 60, kPaper);
@@ -68,8 +81,34 @@ public:
             Fill(0, m_h - 40, m_w, 20, kPaper);
         }
         Fill(0, m_h - 40, bar, 20, kBar);
+        if (hash) {
+            PrintHash(k);
+        }
         xcb_ungrab_server(m_c);
         Sync();
+    }
+
+    void PrintHash(int k) {
+        xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data;
+        xcb_get_image_reply_t* reply = xcb_get_image_reply(
+            m_c,
+            xcb_get_image(m_c, XCB_IMAGE_FORMAT_Z_PIXMAP, s->root, 0, 0, static_cast<uint16_t>(m_w),
+                          static_cast<uint16_t>(m_h), 0xFFFFFFFFu),
+            nullptr);
+        if (reply == nullptr) {
+            return;
+        }
+        const uint8_t* p = xcb_get_image_data(reply);
+        const int n = std::min(xcb_get_image_data_length(reply), m_w * m_h * 4);
+        uint64_t h = 1469598103934665603ull;
+        for (int i = 0; i < n; ++i) {
+            if (i % 4 != 3) {
+                h = (h ^ p[i]) * 1099511628211ull;
+            }
+        }
+        std::free(reply);
+        std::printf("%d %016llx\n", k, static_cast<unsigned long long>(h));
+        std::fflush(stdout);
     }
 
 private:
@@ -98,7 +137,7 @@ private:
 };
 
 int Usage() {
-    std::fprintf(stderr, "usage: quillo-scene [--display D] [--seconds S]\n");
+    std::fprintf(stderr, "usage: quillo-scene [--display D] [--seconds S] [--hashes]\n");
     return 2;
 }
 
@@ -107,6 +146,7 @@ int Usage() {
 int main(int argc, char** argv) {
     const char* display = nullptr;
     int seconds = 10;
+    bool hashes = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         if (a == "--display" && i + 1 < argc) {
@@ -117,6 +157,8 @@ int main(int argc, char** argv) {
             if (ec != std::errc() || ptr != v.data() + v.size() || seconds < 1) {
                 return Usage();
             }
+        } else if (a == "--hashes") {
+            hashes = true;
         } else {
             return Usage();
         }
@@ -126,10 +168,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillo-scene: cannot open the X display\n");
         return 1;
     }
+    scene.First(hashes);
     const auto start = std::chrono::steady_clock::now();
     for (int k = 1; k <= seconds * 10; ++k) {
         std::this_thread::sleep_until(start + std::chrono::milliseconds(100 * k));
-        scene.Step(k);
+        scene.Step(k, hashes);
     }
     return 0;
 }
