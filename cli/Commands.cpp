@@ -5,8 +5,8 @@
 
 std::span<const SCommand> AllCommands() {
     static const std::array kCommands = {
-        SCommand{"example", "[OUTDIR]", "build the built-in example project and walk every frame",
-                 false, RunExample},
+        SCommand{"example", "[OUTDIR]",
+                 "build the built-in example project and walk every frame", false, RunExample},
         SCommand{"record",
                  "DIR [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
                  "[--no-mouse] [--smooth] [--zlib] [--no-shm]",

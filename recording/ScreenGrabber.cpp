@@ -95,7 +95,7 @@ void CScreenGrabber::FirstGrab() {
 }
 
 void CScreenGrabber::OnCaptureTick(bool final) {
-    // 1: the pause and stop events of an outside input source.
+    // The pause and stop events of an outside input source.
     if (HasFirstImage()) {
         const bool pauseEvent = m_events.Pause().Wait(0);
         if (pauseEvent != m_bLastPauseEvent) {
@@ -109,11 +109,10 @@ void CScreenGrabber::OnCaptureTick(bool final) {
             m_host.PostStop(EStopReason::User);
         }
     }
-    // 2
     if (m_nFreeSpace < kDiskReserve) {
         m_host.PostStop(EStopReason::DiskFull);
     }
-    // 3: the tick time, and a new timing segment after a start or resume.
+    // The tick time, and a new timing segment after a start or resume.
     uint32_t tickTime = 0;
     {
         std::lock_guard lock(m_sampler.Lock());
@@ -133,13 +132,12 @@ void CScreenGrabber::OnCaptureTick(bool final) {
         m_nLastFrameTime = tickTime;
     }
 
-    // 4
+    // Paused ticks and the ticks between grabs only serve the cursor and the pause state.
     const bool grabTick = m_nTicks % m_timing.nDivisor == 0;
     if ((m_flags.paused.load() || !grabTick) && !final) {
         FinishTick(tickTime, final);
         return;
     }
-    // 5 to 8: the screen copy.
     m_bPauseDelayWritten = false;
     const bool firstGrab = !HasFirstImage();
     if (firstGrab) {
@@ -155,7 +153,6 @@ void CScreenGrabber::OnCaptureTick(bool final) {
         }
         return;
     }
-    // 9
     if (m_bInline || firstGrab) {
         std::lock_guard lock(m_sampler.Lock());
         m_sampler.TakeCursorSample();
@@ -163,7 +160,7 @@ void CScreenGrabber::OnCaptureTick(bool final) {
             SetCursorState(m_sampler.Batch().Newest());
         }
     }
-    // 10: the first grab compares against a picture unlike any screen and opens the files.
+    // The first grab compares against a picture unlike any screen and opens the files.
     if (firstGrab) {
         m_Previous.assign(m_Current.size(), 0x01010101u);
         if (!m_stream.Begin(m_project, m_strTempDir, m_rcCapture.width, m_rcCapture.height,
@@ -177,11 +174,9 @@ void CScreenGrabber::OnCaptureTick(bool final) {
         }
         m_nLastFrameTime = tickTime;
     }
-    // 11
     const bool changed =
         snapshot || final ||
         std::memcmp(m_Current.data(), m_Previous.data(), m_Current.size() * sizeof(uint32_t)) != 0;
-    // 12
     bool cursorFrames = false;
     HandleCursorFrames(changed, cursorFrames);
     if (!changed) {
@@ -295,7 +290,7 @@ void CScreenGrabber::WriteScreenFrame(bool final) {
 }
 
 void CScreenGrabber::FinishTick(uint32_t tickTime, bool final) {
-    // 13
+    // A snapshot is one frame: the recording pauses again after it.
     if (m_flags.snapshot.load()) {
         m_flags.snapshot = false;
         m_host.PlaySnapshotSound();
@@ -303,7 +298,6 @@ void CScreenGrabber::FinishTick(uint32_t tickTime, bool final) {
             m_host.PostPauseCommand();
         }
     }
-    // 14
     if (m_flags.paused.load()) {
         if (!m_bPauseDelayWritten) {
             WriteDelay(Later(tickTime, m_nLastFrameTime));
@@ -313,14 +307,17 @@ void CScreenGrabber::FinishTick(uint32_t tickTime, bool final) {
     } else {
         ++m_nTicks;
     }
-    // 15
     if (final) {
         return;
     }
-    // 16: the bytes now in the stream must all reach the disk, so they count against the space.
+    // The bytes now in the stream must all reach the disk, so they count against the space.
     m_stream.Flush(kFlushPerTick);
     m_nFreeSpace = m_nStartFreeSpace - static_cast<int64_t>(m_stream.BytesWritten());
-    // 17
+    // A disk that refused a write is full whatever the counter says.
+    if (m_stream.WriteFailed()) {
+        m_nFreeSpace = std::min<int64_t>(m_nFreeSpace, kDiskReserve - 1);
+    }
+    // When the first tick was quick and both rates agree, each grab samples the cursor itself.
     if (m_nTicks == 1 && m_nMouseRate == m_nScreenRate && !m_bInline) {
         uint32_t now = 0;
         {
@@ -336,7 +333,6 @@ void CScreenGrabber::FinishTick(uint32_t tickTime, bool final) {
             m_sampler.ForgetLastSample();
         }
     }
-    // 18
     uint32_t now = 0;
     {
         std::lock_guard lock(m_sampler.Lock());

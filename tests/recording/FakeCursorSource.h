@@ -1,6 +1,8 @@
 // A cursor that is where the test puts it.
 #pragma once
 
+#include <atomic>
+
 #include "platform/CursorSource.h"
 
 class CFakeCursorSource : public ICursorSource {
@@ -36,5 +38,5 @@ public:
     SCursorReading m_reading{100, 100, 7, true};
     bool m_bReadable = true;
     bool m_bPictures = true;
-    int m_nReads = 0;
+    std::atomic<int> m_nReads{0};  // read by the test while a sampling thread counts
 };

@@ -21,11 +21,15 @@ CTestDrawer::~CTestDrawer() {
     xcb_disconnect(m_pConnection);
 }
 
-void CTestDrawer::Fill(int x, int y, int w, int h, uint32_t rgb) {
-    xcb_change_gc(m_pConnection, m_gc, XCB_GC_FOREGROUND, &rgb);
-    const xcb_rectangle_t r{static_cast<int16_t>(x), static_cast<int16_t>(y),
-                            static_cast<uint16_t>(w), static_cast<uint16_t>(h)};
-    xcb_poly_fill_rectangle(m_pConnection, m_pScreen->root, m_gc, 1, &r);
+void CTestDrawer::FillAtOnce(std::initializer_list<SFill> fills) {
+    xcb_grab_server(m_pConnection);
+    for (const SFill& f : fills) {
+        xcb_change_gc(m_pConnection, m_gc, XCB_GC_FOREGROUND, &f.rgb);
+        const xcb_rectangle_t r{static_cast<int16_t>(f.x), static_cast<int16_t>(f.y),
+                                static_cast<uint16_t>(f.w), static_cast<uint16_t>(f.h)};
+        xcb_poly_fill_rectangle(m_pConnection, m_pScreen->root, m_gc, 1, &r);
+    }
+    xcb_ungrab_server(m_pConnection);
     Sync();
 }
 

@@ -5,6 +5,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 class CTestDrawer {
@@ -18,8 +19,15 @@ public:
     xcb_connection_t* Connection() const { return m_pConnection; }
     xcb_screen_t* Screen() const { return m_pScreen; }
 
+    struct SFill {
+        int x, y, w, h;
+        uint32_t rgb;
+    };
+
     // Fills a rectangle of the root window with a 0x00RRGGBB colour.
-    void Fill(int x, int y, int w, int h, uint32_t rgb);
+    void Fill(int x, int y, int w, int h, uint32_t rgb) { FillAtOnce({{x, y, w, h, rgb}}); }
+    // Several fills that no other client sees half done (the server is grabbed meanwhile).
+    void FillAtOnce(std::initializer_list<SFill> fills);
     // Maps a window at (x, y) of size w × h showing the given cursor; returns it.
     xcb_window_t MapWindowWithCursor(int x, int y, int w, int h, xcb_cursor_t cursor);
     // A cursor of the standard cursor font (glyph numbers of the font, e.g. 152 for the I-beam).
