@@ -70,9 +70,7 @@ int main(int argc, char** argv) {
                      &CMainWindow::CloseForAutosave);
 
     window.StartUp();
-    if (!startup.CommandLine().bHidden) {
-        window.show();
-    }
+    window.show();
     QApplication::setQuitOnLastWindowClosed(true);
     const int rc = app.exec();
     g_pMainWindow = nullptr;
