@@ -20,7 +20,7 @@ bool AskRecoveryOptions(QWidget* pParent, SRecoveryOptions& options) {
     auto* pWidth = new QSpinBox(pGroup);
     auto* pHeight = new QSpinBox(pGroup);
     for (QSpinBox* p : {pWidth, pHeight}) {
-        p->setRange(1, 16384);
+        p->setRange(1, 8192);
     }
     pWidth->setValue(options.nMaxWidth);
     pHeight->setValue(options.nMaxHeight);

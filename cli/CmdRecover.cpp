@@ -22,7 +22,7 @@ bool ParseSize(std::string_view text, SRecoveryOptions& options) {
     }
     auto number = [](std::string_view part, int& value) {
         auto [ptr, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
-        return ec == std::errc() && ptr == part.data() + part.size() && value > 0 && value <= 16384;
+        return ec == std::errc() && ptr == part.data() + part.size() && value > 0 && value <= 8192;
     };
     return number(text.substr(0, x), options.nMaxWidth) &&
            number(text.substr(x + 1), options.nMaxHeight);

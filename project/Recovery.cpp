@@ -26,7 +26,8 @@ namespace {
 
 constexpr const char* kRecoveryCaption = "Quillo Recovery";
 constexpr const char* kNothingFound = "No recoverable images found.    ";
-constexpr int kLargestSide = 16384;
+// 8192 x 8192 is the largest picture the compositor builds.
+constexpr int kLargestSide = 8192;
 
 // A read-only view of a whole file; damaged capture files can be far larger than memory.
 class CMappedFile {
