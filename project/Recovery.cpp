@@ -17,6 +17,7 @@
 #include "project/ByteReader.h"
 #include "project/CaptureStream.h"
 #include "project/DemoProject.h"
+#include "project/OffsetTable.h"
 #include "project/PixelCoding.h"
 #include "project/StreamFormat.h"
 
@@ -230,40 +231,47 @@ private:
         return true;
     }
 
+    // A capture writes the old pixels of its rectangles, then their new pixels: such a run of
+    // type-1 rectangles and the type-2 rectangles after it stay one frame, so that the frame can
+    // be stepped over in both directions. Any other rectangle is a frame of its own.
     void Accept(EStreamRecordType type, const SStreamRect& rc) {
-        bool bNewFrame = true;
-        if (m_bFirst) {
-            m_bFirst = false;
-            m_bOpeningGroup = type == kRecordOldPixels;
-        } else if (m_bOpeningGroup) {
-            bNewFrame = false;
-        }
-        if (m_bOpeningGroup && type == kRecordNewPixels) {
-            m_bOpeningGroup = false;
-        }
-        if (bNewFrame) {
-            m_pFrame = &m_Stream.AppendCapturedFrame();
-        }
-        int32_t nTime = static_cast<int32_t>(std::min<uint64_t>(m_nRunningTime, INT32_MAX));
-        if (nTime == 0 || type == kRecordCursor) {
-            nTime = CRecovery::kCursorFrameTime;
+        const bool bJoin = (type == kRecordOldPixels && m_eGroup == EGroup::OldPixels) ||
+                           (type == kRecordNewPixels &&
+                            (m_eGroup == EGroup::OldPixels || m_eGroup == EGroup::NewPixels));
+        if (type == kRecordOldPixels) {
+            m_eGroup = EGroup::OldPixels;
+        } else if (type == kRecordNewPixels) {
+            m_eGroup = bJoin ? EGroup::NewPixels : EGroup::None;
         } else {
-            m_Stream.WriteTick(static_cast<uint32_t>(nTime));
+            m_eGroup = EGroup::None;
         }
-        m_pFrame->m_nDuration = nTime;
-        m_pFrame->m_nRecordedDuration = nTime;
+        const uint32_t nRunning =
+            static_cast<uint32_t>(std::min<uint64_t>(m_nRunningTime, INT32_MAX));
+        m_nRunningTime = 0;
+        if (!bJoin) {
+            m_pFrame = &m_Stream.AppendCapturedFrame();
+            const bool bOwnTime = nRunning > 0 && type != kRecordCursor;
+            if (bOwnTime) {
+                m_Stream.WriteTick(nRunning);
+            }
+            m_pFrame->m_nDuration =
+                bOwnTime ? static_cast<int32_t>(nRunning) : CRecovery::kCursorFrameTime;
+            m_pFrame->m_nRecordedDuration = m_pFrame->m_nDuration;
+        } else if (nRunning > 0) {
+            // Time found between the rectangles of one capture lengthens its frame.
+            m_Stream.WriteTick(nRunning);
+        }
         m_Stream.WriteRect(rc.nLeft, rc.nTop, rc.nRight, rc.nBottom, m_Picture.data(),
                            static_cast<size_t>(m_Options.nMaxWidth), type,
-                           type == kRecordCursor ? static_cast<uint32_t>(std::min<uint64_t>(
-                                                       m_nRunningTime, UINT32_MAX))
-                                                 : 0);
-        m_nRunningTime = 0;
+                           type == kRecordCursor ? nRunning : 0);
         if (type != kRecordCursor) {
             m_nMaxRight = std::max<int>(m_nMaxRight, rc.nRight);
             m_nMaxBottom = std::max<int>(m_nMaxBottom, rc.nBottom);
             m_Rects.emplace_back(m_pFrame, rc);
         }
     }
+
+    enum class EGroup { None, OldPixels, NewPixels };
 
     CDemoProject& m_Project;
     CCaptureStream& m_Stream;
@@ -277,8 +285,7 @@ private:
     uint64_t m_nSkipped = 0;
     int m_nMaxRight = -1;
     int m_nMaxBottom = -1;
-    bool m_bFirst = true;
-    bool m_bOpeningGroup = false;
+    EGroup m_eGroup = EGroup::None;
 };
 
 // The scan began the stream at the largest allowed size; the header gets the size found.
@@ -331,6 +338,17 @@ SRecoveryReport CRecovery::Recover(const SRecoveryRequest& request) {
             }
         }
     }
+    size_t nEnd = data.size();
+    if (!request.bRawCapture && bHeader) {
+        // The trailer after the stream would only add bogus frames: an offset table that still
+        // reads tells where the stream ends.
+        TFileHandle f(std::fopen(request.fileName.c_str(), "rb"));
+        SOffsetTable table;
+        if (f && ReadOffsetTable(f.get(), data.size(), table) && table.nDataStart == nStart &&
+            table.DataEnd() <= data.size() && table.DataEnd() > nStart + header.nSize) {
+            nEnd = static_cast<size_t>(table.DataEnd());
+        }
+    }
     if (bHeader) {
         bZlib = header.bZlibPixels;
         nStart += header.nSize;
@@ -357,7 +375,7 @@ SRecoveryReport CRecovery::Recover(const SRecoveryRequest& request) {
                        bZlib ? EPixelCoding::Zlib32 : EPixelCoding::Rle24);
     {
         CProgressScope progress(m_prompter, "Recovering Quillo");
-        scan.Run(data, nStart, progress);
+        scan.Run(data.first(nEnd), nStart, progress);
     }
     report.nSkippedBytes = scan.Skipped();
     if (scan.Frames() == 0) {
