@@ -324,7 +324,12 @@ bool CMainWindow::OpenProject(const std::string& fileName) {
         if (failure == EOpenFailure::LaterVersion) {
             return false;
         }
-        if (fs::exists(name) && ::access(name.c_str(), W_OK) != 0) {
+        if (!fs::exists(name)) {
+            // Nothing to recover from a file that is not there.
+            m_prompter.Error("Unable to open Quillo    ", kFileError);
+            return false;
+        }
+        if (::access(name.c_str(), W_OK) != 0) {
             m_prompter.Error(kReadOnly, kFileError);
             return false;
         }

@@ -242,6 +242,15 @@ TEST_F(WindowTest, DamagedProjectOffersRecoveryAndRestartsOnTheRecoveredOne) {
     std::ofstream(damaged, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 
+    // A name that does not exist is only reported.
+    {
+        auto startup = Start({"missing.lumo"});
+        auto window = Window(*startup);
+        EXPECT_FALSE(window->HasProject());
+        EXPECT_EQ(m_prompter.Transcript(), "File Error: Unable to open Quillo    \n");
+        window->close();
+        m_prompter = CScriptedPrompter();
+    }
     // No: the open dialog again (cancelled here).
     {
         auto startup = Start({damaged});
