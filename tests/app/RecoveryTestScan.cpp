@@ -154,6 +154,38 @@ TEST_F(RecoveryTest, DamagedByteLosesOnlyTheRecordsAroundIt) {
     EXPECT_EQ(PictureOf(m_opened.FrameCount() - 1), m_lastScreen);
 }
 
+TEST_F(RecoveryTest, RandomDamageNeverGivesAnUnreadableProject) {
+    MakeRecording(6);
+    const std::vector<uint8_t> clean = ReadAll(m_capture);
+    std::mt19937 rng(29);
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::vector<uint8_t> bytes = clean;
+        for (int i = 0; i < 1 + round; ++i) {
+            bytes[22 + rng() % (bytes.size() - 22)] = static_cast<uint8_t>(rng());
+        }
+        if (round % 5 == 4) {
+            bytes.resize(22 + rng() % (bytes.size() - 22));
+        }
+        WriteAll(m_capture, bytes);
+        const SRecoveryReport report = Recover(m_capture);
+        ASSERT_TRUE(report.result == ERecoverResult::Saved ||
+                    report.result == ERecoverResult::Nothing);
+        if (report.result == ERecoverResult::Saved) {
+            CDemoProject opened;
+            CProjectFile file(opened, m_prompter);
+            ASSERT_TRUE(file.Open(m_out));
+            CFrameCompositor compositor(opened);
+            compositor.SetSources(file.StreamSources());
+            for (uint32_t i = 0; i < opened.FrameCount(); ++i) {
+                compositor.GoToFrame(i);
+            }
+            EXPECT_FALSE(compositor.Damaged());
+            fs::remove(m_out);
+        }
+    }
+}
+
 TEST_F(RecoveryTest, OnlyCursorAndTimeRecordsGiveNothingAndKeepTheFile) {
     std::mt19937 rng(3);
     CTestRecorder rec(m_recorded, m_temp, 40, 30, false);
