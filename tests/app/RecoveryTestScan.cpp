@@ -277,7 +277,7 @@ TEST_F(RecoveryTest, RectanglesOutsideTheChosenSizeAreRefused) {
 
 // Which rectangles share a frame: type-1 rectangles and the type-2 rectangles right after them
 // are one frame; a type-2 rectangle without type-1 rectangles before it is a frame of its own.
-TEST_F(RecoveryTest, OpeningGroupSharesTheFirstFrame) {
+TEST_F(RecoveryTest, OldAndNewRectanglesOfOneCaptureShareAFrame) {
     struct SCase {
         std::vector<EStreamRecordType> types;
         uint32_t nFrames;
