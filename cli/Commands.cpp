@@ -5,8 +5,16 @@
 
 std::span<const SCommand> AllCommands() {
     static const std::array kCommands = {
-        SCommand{"example", "[OUTDIR]", "build the built-in example project and walk every frame",
-                 false, RunExample},
+        SCommand{"example", "[OUTDIR]",
+                 "build the built-in example project and walk every frame", false, RunExample},
+        SCommand{"record",
+                 "DIR [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
+                 "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
+                 "record the X display into capture files in DIR until time is up or a signal",
+                 false, RunRecord},
+        SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse]",
+                 "rebuild a project from a damaged capture file or project file", false,
+                 RunRecover},
         SCommand{"info", "FILE.lumo [--json]",
                  "print the project: version, size, frames, durations, flags and overlays", false,
                  RunInfo},
