@@ -10,6 +10,13 @@ std::span<const SCommand> AllCommands() {
         SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
                  "write a movie of every shape geometry and fill (compressed unless --fws); "
                  "--all: bitmaps, sprite, button, text and scripts", true, RunSwfSample},
+        SCommand{"info", "FILE.lumo [--json]",
+                 "print the project: version, size, frames, durations, flags and overlays", false,
+                 RunInfo},
+        SCommand{"frame", "FILE.lumo N OUT.png", "write the full picture of frame N as a PNG file",
+                 false, RunFrame},
+        SCommand{"check", "FILE.lumo", "open the project, rebuild every frame and report damage",
+                 false, RunCheck},
     };
     return kCommands;
 }
