@@ -17,6 +17,11 @@ std::span<const SCommand> AllCommands() {
                  false, RunFrame},
         SCommand{"check", "FILE.lumo", "open the project, rebuild every frame and report damage",
                  false, RunCheck},
+        SCommand{"record",
+                 "DIR [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
+                 "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
+                 "record the X display into capture files in DIR until time is up or a signal",
+                 false, RunRecord},
     };
     return kCommands;
 }

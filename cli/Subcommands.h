@@ -11,3 +11,4 @@ int RunSwfSampleAll(std::span<const std::string> args);
 int RunInfo(std::span<const std::string> args);
 int RunFrame(std::span<const std::string> args);
 int RunCheck(std::span<const std::string> args);
+int RunRecord(std::span<const std::string> args);
