@@ -22,6 +22,19 @@ std::span<const SCommand> AllCommands() {
                  "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
                  "record the X display into capture files in DIR until time is up or a signal",
                  false, RunRecord},
+        SCommand{"remove-deleted", "IN.lumo OUT.lumo",
+                 "write the project without its deleted frames", false, RunRemoveDeleted},
+        SCommand{"combine", "OUT.lumo IN1.lumo IN2.lumo ... [--editing-only]",
+                 "combine projects into one (--editing-only: pictures stay in the sources)", false,
+                 RunCombine},
+        SCommand{"import-video", "VIDEO OUT.lumo", "make a project from a video file", false,
+                 RunImportVideo},
+        SCommand{"export-timing", "FILE.lumo",
+                 "write the timing data file (durations, deleted marks, texts) beside the project",
+                 false, RunExportTiming},
+        SCommand{"import-timing", "FILE.lumo",
+                 "read the timing data file beside the project into it and save", false,
+                 RunImportTiming},
     };
     return kCommands;
 }

@@ -12,3 +12,8 @@ int RunInfo(std::span<const std::string> args);
 int RunFrame(std::span<const std::string> args);
 int RunCheck(std::span<const std::string> args);
 int RunRecord(std::span<const std::string> args);
+int RunRemoveDeleted(std::span<const std::string> args);
+int RunCombine(std::span<const std::string> args);
+int RunImportVideo(std::span<const std::string> args);
+int RunExportTiming(std::span<const std::string> args);
+int RunImportTiming(std::span<const std::string> args);
