@@ -146,8 +146,12 @@ bool CCombiner::OpenAll(const std::vector<std::string>& files) {
     for (const std::string& name : files) {
         auto input = std::make_unique<SInput>();
         input->fileName = fs::absolute(name).lexically_normal().string();
-        input->file = std::make_unique<CProjectFile>(input->project, m_Prompter,
-                                                     SProjectFileHooks{.bReadOnly = true});
+        // Each project is read as it opens by itself, its timing data included.
+        SProjectFileHooks hooks;
+        hooks.bReadOnly = true;
+        hooks.bExportTimingData = m_Options.hooks.bExportTimingData;
+        hooks.readTimingData = m_Options.hooks.readTimingData;
+        input->file = std::make_unique<CProjectFile>(input->project, m_Prompter, hooks);
         if (!input->file->Open(input->fileName) || input->project.FrameCount() == 0) {
             char text[4096];
             std::snprintf(text, sizeof text, kCannotOpenToCombine, Stem(name).c_str());

@@ -10,6 +10,7 @@
 
 #include "project/BubbleStyle.h"
 #include "project/DemoProject.h"
+#include "project/ProjectFile.h"
 #include "project/TalkBubble.h"
 
 namespace fs = std::filesystem;
@@ -301,4 +302,14 @@ int ImportTiming(CDemoProject& project, const std::string& projectFile, uint32_t
     }
     const std::string text((std::istreambuf_iterator<char>(file)), {});
     return ApplyTimingData(project, text, nFramesBefore);
+}
+
+void InstallTimingDataHooks(SProjectFileHooks& hooks) {
+    hooks.bExportTimingData = true;
+    hooks.writeTimingData = [](const CDemoProject& project, const std::string& projectFile) {
+        ExportTiming(project, projectFile);
+    };
+    hooks.readTimingData = [](CDemoProject& project, const std::string& projectFile) {
+        ImportTiming(project, projectFile);
+    };
 }

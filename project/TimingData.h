@@ -8,6 +8,7 @@
 #include <string_view>
 
 class CDemoProject;
+struct SProjectFileHooks;
 
 // "<folder>/<project name>_timing_data.txt" for a project file.
 std::string TimingFileName(const std::string& projectFile);
@@ -31,3 +32,7 @@ int ApplyTimingData(CDemoProject& project, std::string_view text, uint32_t nFram
 
 // Reads the file of a project when there is one; returns the number of lines applied.
 int ImportTiming(CDemoProject& project, const std::string& projectFile, uint32_t nFramesBefore = 0);
+
+// Makes a project file write the timing data after every save and read it after every open,
+// as "export_timing_data" asks.
+void InstallTimingDataHooks(SProjectFileHooks& hooks);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "project/CombineList.h"
 #include "project/CombineProjects.h"
 #include "tests/project/ProjectOpsTestSupport.h"
 #include "tests/support/TempDir.h"
@@ -178,6 +179,40 @@ TEST_F(CombineTest, CancelWritesNothing) {
     EXPECT_FALSE(CombineProjects({one, two}, false, m_prompter, Options()));
     EXPECT_FALSE(fs::exists(m_dir.File("combined.lumo")));
     EXPECT_TRUE(fs::is_empty(m_dir.Path() / "tmp"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CombineListTest, DialogButtonsEditTheListInOrder) {
+    CScriptedPrompter prompter;
+    CCombineList list;
+    EXPECT_FALSE(list.Check(prompter));
+    prompter.QueueFileName("/p/a.lumo");
+    ASSERT_TRUE(list.Add(prompter));
+    EXPECT_EQ(prompter.FileRequests()[0].caption, "Combine Quillo movie...");
+    EXPECT_EQ(prompter.FileRequests()[0].filter, "Quillo File (*.lumo)");
+    EXPECT_FALSE(list.Add(prompter));  // cancelled
+    list.Drop({"/p/b.lumo", "/p/notes.txt", "/p/c.lumo"});
+    EXPECT_TRUE(list.Up(2));
+    EXPECT_FALSE(list.Up(0));
+    EXPECT_FALSE(list.Down(2));
+    EXPECT_EQ(list.Files(), (std::vector<std::string>{"/p/a.lumo", "/p/c.lumo", "/p/b.lumo"}));
+    EXPECT_TRUE(list.Check(prompter));
+    EXPECT_TRUE(list.Remove(0));
+    EXPECT_FALSE(list.Remove(5));
+
+    prompter.QueueAnswer(EMsgAnswer::No);
+    EXPECT_FALSE(list.RemoveAll(prompter));
+    EXPECT_EQ(list.Files().size(), 2u);
+    prompter.QueueAnswer(EMsgAnswer::Yes);
+    EXPECT_TRUE(list.RemoveAll(prompter));
+    EXPECT_TRUE(list.Files().empty());
+    EXPECT_EQ(prompter.Transcript(),
+              "Combine Quillo movies: You must select at least two movie files for combining.\n"
+              "Combine Quillo movies: Remove entire selection ?\n"
+              "Combine Quillo movies: Remove entire selection ?\n");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "project/EffectFile.h"
 #include "project/TalkBubble.h"
 #include "project/TimingData.h"
+#include "tests/project/ProjectOpsTestSupport.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -204,6 +205,41 @@ TEST(EffectFileTest, SavedEffectLoadsBackAndFailuresAreTold) {
     prompter.QueueFileName(std::nullopt);
     EXPECT_FALSE(LoadEffect(prompter, d, folder));
     EXPECT_EQ(prompter.Messages().size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TimingHooksTest, SavesWriteTheFileAndOpensReadItBack) {
+    CTempDir dir;
+    const std::string path = dir.File("demo.lumo");
+    RecordProjectFile(dir.Path().string(), path, 32, 24, 4);
+    {
+        CDemoProject project;
+        CScriptedPrompter prompter;
+        SProjectFileHooks hooks;
+        InstallTimingDataHooks(hooks);
+        CProjectFile file(project, prompter, hooks);
+        ASSERT_TRUE(file.Open(path));
+        project.FrameAt(1)->m_pText = u"two\nlines";
+        project.FrameAt(1)->m_pFormat = UnlaidBubbleLines();
+        ASSERT_TRUE(file.Save());
+    }
+    const std::string timing = ReadText(dir.File("demo_timing_data.txt"));
+    EXPECT_NE(timing.find("2, 8, \"N\", \"two\\nlines\"\r\n"), std::string::npos) << timing;
+    WriteText(dir.File("demo_timing_data.txt"), "3, 250, \"Y\", \"from the file\"\r\n");
+
+    CDemoProject project;
+    CScriptedPrompter prompter;
+    SProjectFileHooks hooks;
+    InstallTimingDataHooks(hooks);
+    CProjectFile file(project, prompter, hooks);
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_EQ(project.FrameAt(2)->m_nDuration, 250);
+    EXPECT_EQ(project.FrameAt(2)->m_bDeleted, 1);
+    EXPECT_EQ(project.FrameAt(2)->m_pText, u"from the file");
+    EXPECT_EQ(project.FrameAt(1)->m_pText, u"two\nlines");
 }
 
 }  // namespace
