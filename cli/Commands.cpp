@@ -10,6 +10,14 @@ std::span<const SCommand> AllCommands() {
         SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
                  "write a movie of every shape geometry and fill (compressed unless --fws); "
                  "--all: bitmaps, sprite, button, text and scripts", true, RunSwfSample},
+        SCommand{"record",
+                 "DIR [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
+                 "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
+                 "record the X display into capture files in DIR until time is up or a signal",
+                 false, RunRecord},
+        SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse]",
+                 "rebuild a project from a damaged capture file or project file", false,
+                 RunRecover},
         SCommand{"info", "FILE.lumo [--json]",
                  "print the project: version, size, frames, durations, flags and overlays", false,
                  RunInfo},
@@ -17,11 +25,6 @@ std::span<const SCommand> AllCommands() {
                  false, RunFrame},
         SCommand{"check", "FILE.lumo", "open the project, rebuild every frame and report damage",
                  false, RunCheck},
-        SCommand{"record",
-                 "DIR [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
-                 "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
-                 "record the X display into capture files in DIR until time is up or a signal",
-                 false, RunRecord},
         SCommand{"remove-deleted", "IN.lumo OUT.lumo",
                  "write the project without its deleted frames", false, RunRemoveDeleted},
         SCommand{"combine", "OUT.lumo IN1.lumo IN2.lumo ... [--editing-only]",

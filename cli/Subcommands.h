@@ -17,3 +17,4 @@ int RunCombine(std::span<const std::string> args);
 int RunImportVideo(std::span<const std::string> args);
 int RunExportTiming(std::span<const std::string> args);
 int RunImportTiming(std::span<const std::string> args);
+int RunRecover(std::span<const std::string> args);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -56,6 +57,9 @@ bool CCaptureStream::Begin(CDemoProject& project, const std::string& tempDir, in
         Discard();
         return false;
     }
+    // Held until the stream stops, so that another instance never offers a live recording
+    // for recovery.
+    ::flock(m_fdData, LOCK_EX | LOCK_NB);
     m_pProject = &project;
     m_nWidth = nWidth;
     m_nHeight = nHeight;

@@ -1,0 +1,81 @@
+// The desktop program: start-up in its fixed order, the main window, and the exit.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <clocale>
+
+#include "app/CrashReport.h"
+#include "app/EmergencySave.h"
+#include "app/MainWindow.h"
+#include "app/QtPrompter.h"
+#include "app/Restart.h"
+#include "app/SessionEnd.h"
+#include "app/SettingsFolder.h"
+#include "app/Startup.h"
+
+namespace {
+
+CMainWindow* g_pMainWindow = nullptr;
+
+// Runs from the fatal-signal handler: whatever can be saved is saved without asking.
+void EmergencySaveOnCrash() {
+    if (g_pMainWindow != nullptr && g_pMainWindow->Modified()) {
+        g_pMainWindow->EmergencySave(false);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quillomatic");
+    // Stored files use the C locale for numbers, whatever the user's.
+    std::setlocale(LC_NUMERIC, "C");
+
+    SStartupOptions options;
+    for (int i = 1; i < argc; ++i) {
+        options.args.emplace_back(argv[i]);
+    }
+    options.currentFolder = QDir::currentPath().toStdString();
+    options.programFolder = RunningProgramFolder();
+    QFile resource(":/vidcap.data");
+    QByteArray vidcap;
+    if (resource.open(QIODevice::ReadOnly)) {
+        vidcap = resource.readAll();
+        options.vidcapResource = std::string_view(vidcap.constData(), vidcap.size());
+    }
+
+    CStartup startup(options);
+    InstallCrashReporter(startup.Settings().Folder().Path(), EmergencySaveOnCrash);
+    startup.Run();
+
+    CQtPrompter prompter;
+    CMainWindow window(startup.Settings(), startup.CommandLine(), prompter);
+    prompter.SetParent(&window);
+    g_pMainWindow = &window;
+    InstallEmergencySave([&prompter] {
+        if (g_pMainWindow != nullptr) {
+            g_pMainWindow->hide();
+            prompter.Message({"Warning - low on memory.\nPerforming EMERGENCY SAVE...     ",
+                              "Quillo - EMERGENCY SAVE", EMsgIcon::Warning});
+            g_pMainWindow->EmergencySave(true);
+        } else {
+            prompter.Message({"Warning - low on memory.\nClosing Quillo     ",
+                              "Quillo - Memory Error", EMsgIcon::Warning});
+        }
+    });
+    CSessionEndWatcher session;
+    QObject::connect(&session, &CSessionEndWatcher::sessionEnding, &window,
+                     &CMainWindow::CloseForAutosave);
+
+    window.StartUp();
+    window.show();
+    QApplication::setQuitOnLastWindowClosed(true);
+    const int rc = app.exec();
+    g_pMainWindow = nullptr;
+    if (window.RestartRequest()) {
+        RestartProgram(*window.RestartRequest());
+    }
+    return rc;
+}
