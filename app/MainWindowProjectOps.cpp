@@ -16,6 +16,7 @@
 #include "project/FrameEdits.h"
 #include "project/ProjectFile.h"
 #include "project/RemoveDeletedFrames.h"
+#include "project/TimingData.h"
 #include "project/VideoGrabber.h"
 #include "project/VideoImport.h"
 
@@ -57,6 +58,9 @@ SNewProjectOptions CMainWindow::NewProjectOptions() const {
     SNewProjectOptions options;
     options.tempDir = m_settings.m_settings.m_strTempDirectory;
     options.bZlibPixels = m_settings.m_state.m_bExtraCompression != 0;
+    if (m_settings.m_settings.m_bExportTimingData) {
+        InstallTimingDataHooks(options.hooks);
+    }
     return options;
 }
 
