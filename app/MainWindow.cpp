@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "project/TimingData.h"
 
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -126,6 +127,7 @@ void CMainWindow::BuildMenus() {
     m_pFileMenu->addSeparator();
     m_pExitAction = m_pFileMenu->addAction("E&xit");
     connect(m_pExitAction, &QAction::triggered, this, &QWidget::close);
+    BuildProjectOpsMenus();
 }
 
 QWidget* CMainWindow::BuildCapturePanel() {
@@ -295,7 +297,7 @@ void CMainWindow::ChooseAndOpen() {
     if (EndsWithNoCase(*name, "tmp")) {
         RecoverFile(*name, true);
     } else if (!EndsWithNoCase(*name, "lumo")) {
-        m_prompter.Warning("Video import is not available in this version.", "Quillo Warning");
+        ImportVideoFile(*name);
     } else {
         OpenProject(*name);
     }
@@ -312,6 +314,9 @@ bool CMainWindow::OpenProject(const std::string& fileName) {
         hooks.freeSpace = FreeSpace;
         hooks.addRecentFile = [this](const std::string& n) { AddRecent(n); };
         hooks.bExportTimingData = m_settings.m_settings.m_bExportTimingData;
+        if (hooks.bExportTimingData) {
+            InstallTimingDataHooks(hooks);
+        }
         auto pFile = std::make_unique<CProjectFile>(*m_pProject, m_prompter, hooks);
         if (pFile->Open(name)) {
             m_pFile = std::move(pFile);

@@ -15,6 +15,7 @@
 
 #include "app/CommandLine.h"
 #include "app/RecentFiles.h"
+#include "project/NewProject.h"
 #include "project/Recovery.h"
 
 class CDemoProject;
@@ -85,6 +86,13 @@ protected:
 
 private:
     void BuildMenus();
+    // Whole-project commands (MainWindowProjectOps.cpp).
+    void BuildProjectOpsMenus();
+    SNewProjectOptions NewProjectOptions() const;
+    void InsertDuplicateFrame();
+    void RemoveDeleted();
+    void CombineMovies();
+    void ImportVideoFile(const std::string& fileName);
     QWidget* BuildCapturePanel();
     QWidget* BuildProjectView();
     void FillRecentFiles();

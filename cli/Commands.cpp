@@ -7,6 +7,9 @@ std::span<const SCommand> AllCommands() {
     static const std::array kCommands = {
         SCommand{"example", "[OUTDIR]",
                  "build the built-in example project and walk every frame", false, RunExample},
+        SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
+                 "write a movie of every shape geometry and fill (compressed unless --fws); "
+                 "--all: bitmaps, sprite, button, text and scripts", true, RunSwfSample},
         SCommand{"record",
                  "DIR [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
                  "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
@@ -22,9 +25,19 @@ std::span<const SCommand> AllCommands() {
                  false, RunFrame},
         SCommand{"check", "FILE.lumo", "open the project, rebuild every frame and report damage",
                  false, RunCheck},
-        SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
-                 "write a movie of every shape geometry and fill (compressed unless --fws); "
-                 "--all: bitmaps, sprite, button, text and scripts", true, RunSwfSample},
+        SCommand{"remove-deleted", "IN.lumo OUT.lumo",
+                 "write the project without its deleted frames", false, RunRemoveDeleted},
+        SCommand{"combine", "OUT.lumo IN1.lumo IN2.lumo ... [--editing-only]",
+                 "combine projects into one (--editing-only: pictures stay in the sources)", false,
+                 RunCombine},
+        SCommand{"import-video", "VIDEO OUT.lumo", "make a project from a video file", false,
+                 RunImportVideo},
+        SCommand{"export-timing", "FILE.lumo",
+                 "write the timing data file (durations, deleted marks, texts) beside the project",
+                 false, RunExportTiming},
+        SCommand{"import-timing", "FILE.lumo",
+                 "read the timing data file beside the project into it and save", false,
+                 RunImportTiming},
     };
     return kCommands;
 }

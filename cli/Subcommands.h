@@ -8,8 +8,13 @@ int RunExample(std::span<const std::string> args);
 int RunSwfSample(std::span<const std::string> args);
 // `swf-sample --all`: bitmaps, a sprite, a button, a bound text field and frame scripts.
 int RunSwfSampleAll(std::span<const std::string> args);
-int RunRecord(std::span<const std::string> args);
-int RunRecover(std::span<const std::string> args);
 int RunInfo(std::span<const std::string> args);
 int RunFrame(std::span<const std::string> args);
 int RunCheck(std::span<const std::string> args);
+int RunRecord(std::span<const std::string> args);
+int RunRemoveDeleted(std::span<const std::string> args);
+int RunCombine(std::span<const std::string> args);
+int RunImportVideo(std::span<const std::string> args);
+int RunExportTiming(std::span<const std::string> args);
+int RunImportTiming(std::span<const std::string> args);
+int RunRecover(std::span<const std::string> args);

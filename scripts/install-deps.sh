@@ -11,6 +11,7 @@ PACKAGES=(
   zlib1g-dev libjpeg62-turbo-dev libzip-dev libunwind-dev qt6-base-dev
   libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xfixes0-dev libxcb-xinput-dev
   libxcb-keysyms1-dev libxcb-xtest0-dev
+  libavformat-dev libavcodec-dev libswscale-dev ffmpeg
   # test services and judges
   xvfb x11-utils xdotool chromium python3 imagemagick
   # the German locale of the settings tests
