@@ -224,6 +224,13 @@ int RunRecord(std::span<const std::string> args) {
                                   files.dataPath + " and " + files.indexPath + " (quillo recover " +
                                   files.dataPath + " OUT.lumo makes a project of it)");
     }
+    // The saved project is read back, as the editor would open it after a recording.
+    CDemoProject saved;
+    CProjectFile check(saved, prompter, {.bReadOnly = true});
+    if (!check.Open(out)) {
+        std::fflush(stdout);
+        return Failure(kName, "Unable to open captured demo.");
+    }
     std::printf("saved      %s\n", out.c_str());
     return end == CHeadlessRecorder::EEnd::DiskFull ? kExitFailure : kExitOk;
 }
