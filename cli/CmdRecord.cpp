@@ -198,7 +198,6 @@ int RunRecord(std::span<const std::string> args) {
         return Failure(kName, "the temporary files could not be written");
     }
 
-    const uint64_t nDataBytes = files.nDataBytes;
     g_pSaving.store(&prompter);
     CProjectFile projectFile(project, prompter);
     const bool bSaved = projectFile.SaveNewRecording(files, out);
@@ -217,7 +216,7 @@ int RunRecord(std::span<const std::string> args) {
     std::printf("duration   %lld.%02lld s\n", static_cast<long long>(hundredths / 100),
                 static_cast<long long>(hundredths % 100));
     std::printf("cursors    %zu\n", project.m_CursorImages.m_Images.size());
-    std::printf("pictures   %llu bytes\n", static_cast<unsigned long long>(nDataBytes));
+    std::printf("pictures   %llu bytes\n", static_cast<unsigned long long>(files.nDataBytes));
     if (!bSaved) {
         std::fflush(stdout);
         return Failure(kName, "the recording was not saved as " + out + "; it is kept in " +
