@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Quillo's two set-up commands (see README.md):
-#   ./quickstart.sh example   install what is missing, build, run the main job on the built-in example
+#   ./quickstart.sh example   install what is missing, build, record the scripted scene into a project
 #   ./quickstart.sh test      install what is missing, build with sanitizers, run every test
 set -euo pipefail
 cd "$(dirname "$0")"

@@ -17,6 +17,7 @@
 #include "platform/X11InputSource.h"
 #include "platform/X11ScreenSource.h"
 #include "project/DemoProject.h"
+#include "project/ProjectFile.h"
 #include "recording/HeadlessRecorder.h"
 #include "recording/ScreenGrabber.h"
 
@@ -25,9 +26,15 @@ namespace {
 constexpr std::string_view kName = "record";
 
 std::atomic<bool> g_interrupted{false};
+// While the recording is saved a signal cancels the save instead; the capture files stay.
+std::atomic<CConsolePrompter*> g_pSaving{nullptr};
 
 void OnSignal(int) {
-    g_interrupted.store(true);
+    if (CConsolePrompter* p = g_pSaving.load()) {
+        p->RequestCancel();
+    } else {
+        g_interrupted.store(true);
+    }
 }
 
 bool ParseInt(std::string_view text, int64_t& value) {
@@ -79,6 +86,7 @@ const char* EndText(CHeadlessRecorder::EEnd end) {
 }  // namespace
 
 int RunRecord(std::span<const std::string> args) {
+    std::string out;
     std::string dir;
     std::string display;
     SScreenRect rect;
@@ -91,6 +99,8 @@ int RunRecord(std::span<const std::string> args) {
         int64_t n = 0;
         if (a == "--display" && hasValue) {
             display = args[++i];
+        } else if (a == "--temp" && hasValue) {
+            dir = args[++i];
         } else if (a == "--seconds" && hasValue) {
             if (!ParseInt(args[++i], seconds) || seconds < 1 || seconds > 86400) {
                 return UsageError(kName, "--seconds takes 1 to 86400");
@@ -113,16 +123,35 @@ int RunRecord(std::span<const std::string> args) {
             options.m_bExtraCompression = 1;
         } else if (a == "--no-shm") {
             sharedMemory = false;
-        } else if (!a.starts_with("--") && dir.empty()) {
-            dir = a;
+        } else if (!a.starts_with("--") && out.empty()) {
+            out = a;
         } else {
             return UsageError(kName, "unknown argument " + a);
         }
     }
-    if (dir.empty()) {
-        return UsageError(kName, "no output folder given");
+    if (out.empty()) {
+        return UsageError(kName, "no project file given");
     }
     std::error_code ec;
+    if (std::filesystem::is_directory(out, ec)) {
+        return UsageError(kName, out + " is a folder; give the project file to write");
+    }
+    if (!out.ends_with(".lumo")) {
+        out += ".lumo";
+        if (std::filesystem::is_directory(out, ec)) {
+            return UsageError(kName, out + " is a folder; give the project file to write");
+        }
+    }
+    const std::filesystem::path outFolder = std::filesystem::path(out).parent_path();
+    if (!outFolder.empty()) {
+        std::filesystem::create_directories(outFolder, ec);
+        if (!std::filesystem::is_directory(outFolder)) {
+            return Failure(kName, "cannot make the folder " + outFolder.string());
+        }
+    }
+    if (dir.empty()) {
+        dir = outFolder.empty() ? std::string(".") : outFolder.string();
+    }
     std::filesystem::create_directories(dir, ec);
     if (!std::filesystem::is_directory(dir)) {
         return Failure(kName, "cannot make the folder " + dir);
@@ -169,6 +198,11 @@ int RunRecord(std::span<const std::string> args) {
         return Failure(kName, "the temporary files could not be written");
     }
 
+    g_pSaving.store(&prompter);
+    CProjectFile projectFile(project, prompter);
+    const bool bSaved = projectFile.SaveNewRecording(files, out);
+    g_pSaving.store(nullptr);
+
     int64_t hundredths = 0;
     uint32_t keyFrames = 0;
     for (const CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext) {
@@ -182,8 +216,20 @@ int RunRecord(std::span<const std::string> args) {
     std::printf("duration   %lld.%02lld s\n", static_cast<long long>(hundredths / 100),
                 static_cast<long long>(hundredths % 100));
     std::printf("cursors    %zu\n", project.m_CursorImages.m_Images.size());
-    std::printf("pictures   %s (%llu bytes)\n", files.dataPath.c_str(),
-                static_cast<unsigned long long>(files.nDataBytes));
-    std::printf("index      %s\n", files.indexPath.c_str());
+    std::printf("pictures   %llu bytes\n", static_cast<unsigned long long>(files.nDataBytes));
+    if (!bSaved) {
+        std::fflush(stdout);
+        return Failure(kName, "the recording was not saved as " + out + "; it is kept in " +
+                                  files.dataPath + " and " + files.indexPath + " (quillo recover " +
+                                  files.dataPath + " OUT.lumo makes a project of it)");
+    }
+    // The saved project is read back, as the editor would open it after a recording.
+    CDemoProject saved;
+    CProjectFile check(saved, prompter, {.bReadOnly = true});
+    if (!check.Open(out)) {
+        std::fflush(stdout);
+        return Failure(kName, "Unable to open captured demo.");
+    }
+    std::printf("saved      %s\n", out.c_str());
     return end == CHeadlessRecorder::EEnd::DiskFull ? kExitFailure : kExitOk;
 }

@@ -5,15 +5,13 @@
 
 std::span<const SCommand> AllCommands() {
     static const std::array kCommands = {
-        SCommand{"example", "[OUTDIR]",
-                 "build the built-in example project and walk every frame", false, RunExample},
-        SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
-                 "write a movie of every shape geometry and fill (compressed unless --fws); "
-                 "--all: bitmaps, sprite, button, text and scripts", true, RunSwfSample},
+        SCommand{"example", "[OUTDIR]", "build the built-in example project and walk every frame",
+                 false, RunExample},
         SCommand{"record",
-                 "DIR [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
-                 "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
-                 "record the X display into capture files in DIR until time is up or a signal",
+                 "OUT.lumo [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
+                 "[--no-mouse] [--smooth] [--zlib] [--no-shm] [--temp DIR]",
+                 "record the X display until time is up or a signal and save it as a project; "
+                 "the capture files are made in DIR (the project's folder by default)",
                  false, RunRecord},
         SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse]",
                  "rebuild a project from a damaged capture file or project file", false,
@@ -38,6 +36,10 @@ std::span<const SCommand> AllCommands() {
         SCommand{"import-timing", "FILE.lumo",
                  "read the timing data file beside the project into it and save", false,
                  RunImportTiming},
+        SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
+                 "write a movie of every shape geometry and fill (compressed unless --fws); "
+                 "--all: bitmaps, sprite, button, text and scripts",
+                 true, RunSwfSample},
     };
     return kCommands;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Records the scripted scene headlessly: starts a private Xvfb (1024x768) when no display is
-# given, plays quillo-scene on it and records it with `quillo record` into OUT.
+# given, plays quillo-scene on it and records it with `quillo record` into the project
+# OUT/scene.lumo.
 set -euo pipefail
 BUILD=${1:-build}
 OUT=${2:-$BUILD/scene-recording}
@@ -13,4 +14,4 @@ mkdir -p "$OUT"
 SCENE=$!
 trap 'kill $SCENE 2>/dev/null || true' EXIT
 sleep 0.5
-"$BUILD/cli/quillo" record "$OUT" --seconds "$SECONDS_TO_RECORD"
+"$BUILD/cli/quillo" record "$OUT/scene.lumo" --seconds "$SECONDS_TO_RECORD"

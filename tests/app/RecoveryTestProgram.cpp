@@ -71,8 +71,9 @@ TEST(RecoveryTestProgram, KilledRecordingIsOfferedAtTheNextStartAndRecovered) {
     CTempDir dir;
     const std::string captures = dir.File("captures");
     fs::create_directories(captures);
-    const pid_t recorder = Spawn(
-        {QUILLO_BIN, "record", captures, "--display", server.Display(), "--seconds", "120"}, {});
+    const pid_t recorder = Spawn({QUILLO_BIN, "record", dir.File("killed.lumo"), "--temp", captures,
+                                  "--display", server.Display(), "--seconds", "120"},
+                                 {});
     ASSERT_GT(recorder, 0);
     // Boxes of changing colours while the recording runs.
     const uint32_t colours[] = {0xE02020, 0x20C040, 0xF0C000, 0x8020E0};

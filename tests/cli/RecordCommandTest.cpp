@@ -1,0 +1,135 @@
+// `quillo record` on a private X server: the recording ends as a project and its capture files
+// go, or the save fails and the capture files stay for recovery.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/ScriptedPrompter.h"
+#include "project/DemoProject.h"
+#include "project/ProjectFile.h"
+#include "project/StreamFile.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XvfbServer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Starts `quillo record` with its standard error going to a file.
+pid_t StartRecord(const std::vector<std::string>& args, const std::string& errFile) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(QUILLO_BIN));
+        argv.push_back(const_cast<char*>("record"));
+        for (const std::string& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        if (!freopen("/dev/null", "w", stdout) || !freopen(errFile.c_str(), "w", stderr)) {
+            _exit(126);
+        }
+        execv(QUILLO_BIN, argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+int ExitCode(pid_t pid) {
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadText(const std::string& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class RecordCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.Running()) << m_server.Error();
+        fs::create_directories(m_temp);
+    }
+
+    CXvfbServer m_server{{320, 240, true}};
+    CTempDir m_dir;
+    const std::string m_temp = m_dir.File("temp");
+    const std::string m_err = m_dir.File("stderr.txt");
+};
+
+TEST_F(RecordCommand, SavesTheProjectAndDeletesTheCaptureFiles) {
+    // The name gets its ".lumo" and its folder is made.
+    const pid_t pid = StartRecord({m_dir.File("made/demo"), "--temp", m_temp, "--display",
+                                   m_server.Display(), "--seconds", "2"},
+                                  m_err);
+    ASSERT_EQ(ExitCode(pid), 0) << ReadText(m_err);
+    EXPECT_TRUE(Names(m_temp).empty());
+
+    CDemoProject project;
+    CScriptedPrompter prompter;
+    CProjectFile file(project, prompter);
+    ASSERT_TRUE(file.Open(m_dir.File("made/demo.lumo"))) << prompter.Transcript();
+    EXPECT_EQ(project.m_nWidth, 320);
+    EXPECT_EQ(project.m_nHeight, 240);
+    EXPECT_GE(project.FrameCount(), 2u);
+}
+
+TEST_F(RecordCommand, AFailedSaveKeepsTheCaptureFilesAndNamesThem) {
+    const std::string out = m_dir.File("demo.lumo");
+    const pid_t pid = StartRecord(
+        {out, "--temp", m_temp, "--display", m_server.Display(), "--seconds", "3"}, m_err);
+    // A folder takes the project's name once the recording runs.
+    for (int i = 0; i < 600 && Names(m_temp).size() < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    fs::create_directories(out);
+    ASSERT_EQ(ExitCode(pid), 1) << ReadText(m_err);
+
+    const std::vector<std::string> left = Names(m_temp);
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_TRUE(left[0].starts_with("DIX") && left[0].ends_with(".tmp")) << left[0];
+    EXPECT_TRUE(left[1].starts_with("DMO") && left[1].ends_with(".tmp")) << left[1];
+    const std::string err = ReadText(m_err);
+    EXPECT_NE(err.find(left[0]), std::string::npos) << err;
+    EXPECT_NE(err.find(left[1]), std::string::npos) << err;
+    CStreamFile stream;
+    EXPECT_TRUE(stream.OpenCapture(m_temp + "/" + left[1], m_temp + "/" + left[0]));
+    EXPECT_GE(stream.PictureCount(), 2u);
+}
+
+TEST_F(RecordCommand, AFolderIsNoProjectName) {
+    for (const std::string& name : {m_temp, m_dir.File("box")}) {
+        fs::create_directories(m_dir.File("box.lumo"));
+        const pid_t pid =
+            StartRecord({name, "--display", m_server.Display(), "--seconds", "1"}, m_err);
+        EXPECT_EQ(ExitCode(pid), 2) << name;
+        EXPECT_NE(ReadText(m_err).find("is a folder"), std::string::npos) << name;
+    }
+}
+
+}  // namespace
