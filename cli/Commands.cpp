@@ -10,6 +10,11 @@ std::span<const SCommand> AllCommands() {
         SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
                  "write a movie of every shape geometry and fill (compressed unless --fws); "
                  "--all: bitmaps, sprite, button, text and scripts", true, RunSwfSample},
+        SCommand{"record",
+                 "DIR [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
+                 "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
+                 "record the X display into capture files in DIR until time is up or a signal",
+                 false, RunRecord},
     };
     return kCommands;
 }

@@ -8,3 +8,4 @@ int RunExample(std::span<const std::string> args);
 int RunSwfSample(std::span<const std::string> args);
 // `swf-sample --all`: bitmaps, a sprite, a button, a bound text field and frame scripts.
 int RunSwfSampleAll(std::span<const std::string> args);
+int RunRecord(std::span<const std::string> args);

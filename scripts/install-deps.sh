@@ -10,7 +10,7 @@ PACKAGES=(
   # libraries
   zlib1g-dev libjpeg62-turbo-dev libzip-dev libunwind-dev qt6-base-dev
   libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xfixes0-dev libxcb-xinput-dev
-  libxcb-keysyms1-dev
+  libxcb-keysyms1-dev libxcb-xtest0-dev
   # test services and judges
   xvfb x11-utils xdotool chromium python3 imagemagick
 )

@@ -1,0 +1,189 @@
+#include <signal.h>
+#include <sys/statvfs.h>
+
+#include <atomic>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "cli/Command.h"
+#include "cli/Subcommands.h"
+#include "platform/ConsolePrompter.h"
+#include "platform/InputEvents.h"
+#include "platform/RecordingClock.h"
+#include "platform/X11CursorSource.h"
+#include "platform/X11Display.h"
+#include "platform/X11InputSource.h"
+#include "platform/X11ScreenSource.h"
+#include "project/DemoProject.h"
+#include "recording/HeadlessRecorder.h"
+#include "recording/ScreenGrabber.h"
+
+namespace {
+
+constexpr std::string_view kName = "record";
+
+std::atomic<bool> g_interrupted{false};
+
+void OnSignal(int) {
+    g_interrupted.store(true);
+}
+
+bool ParseInt(std::string_view text, int64_t& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+// "X,Y,W,H" with a positive width and height.
+bool ParseRect(std::string_view text, SScreenRect& rect) {
+    int64_t v[4];
+    for (int i = 0; i < 4; ++i) {
+        const size_t comma = i < 3 ? text.find(',') : text.size();
+        if (comma == std::string_view::npos || !ParseInt(text.substr(0, comma), v[i]) ||
+            v[i] < INT16_MIN || v[i] > INT16_MAX) {
+            return false;
+        }
+        text.remove_prefix(i < 3 ? comma + 1 : comma);
+    }
+    rect = {static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2]),
+            static_cast<int32_t>(v[3])};
+    return rect.width > 0 && rect.height > 0;
+}
+
+int64_t FreeBytes(const std::string& dir) {
+    struct statvfs s {};
+    if (statvfs(dir.c_str(), &s) != 0) {
+        return INT64_MAX;
+    }
+    return static_cast<int64_t>(s.f_bavail) * static_cast<int64_t>(s.f_frsize);
+}
+
+const char* EndText(CHeadlessRecorder::EEnd end) {
+    switch (end) {
+        case CHeadlessRecorder::EEnd::TimeUp:
+            return "time up";
+        case CHeadlessRecorder::EEnd::Interrupted:
+            return "interrupted";
+        case CHeadlessRecorder::EEnd::Stopped:
+            return "stopped";
+        case CHeadlessRecorder::EEnd::DiskFull:
+            return "disk full";
+        case CHeadlessRecorder::EEnd::Failed:
+            return "failed";
+    }
+    return "";
+}
+
+}  // namespace
+
+int RunRecord(std::span<const std::string> args) {
+    std::string dir;
+    std::string display;
+    SScreenRect rect;
+    int64_t seconds = 0;
+    CRecordingOptions options;
+    bool sharedMemory = true;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        int64_t n = 0;
+        if (a == "--display" && hasValue) {
+            display = args[++i];
+        } else if (a == "--seconds" && hasValue) {
+            if (!ParseInt(args[++i], seconds) || seconds < 1 || seconds > 86400) {
+                return UsageError(kName, "--seconds takes 1 to 86400");
+            }
+        } else if (a == "--rect" && hasValue) {
+            if (!ParseRect(args[++i], rect)) {
+                return UsageError(kName, "--rect takes X,Y,WIDTH,HEIGHT");
+            }
+        } else if ((a == "--fps" || a == "--mouse-fps") && hasValue) {
+            if (!ParseInt(args[++i], n) || n < 1 || n > 100) {
+                return UsageError(kName, a + " takes 1 to 100");
+            }
+            options.m_bCustomRates = 1;
+            (a == "--fps" ? options.m_nScreenFps : options.m_nMouseFps) = static_cast<uint32_t>(n);
+        } else if (a == "--no-mouse") {
+            options.m_bRecordMouse = 0;
+        } else if (a == "--smooth") {
+            options.m_bSmoothMovement = 1;
+        } else if (a == "--zlib") {
+            options.m_bExtraCompression = 1;
+        } else if (a == "--no-shm") {
+            sharedMemory = false;
+        } else if (!a.starts_with("--") && dir.empty()) {
+            dir = a;
+        } else {
+            return UsageError(kName, "unknown argument " + a);
+        }
+    }
+    if (dir.empty()) {
+        return UsageError(kName, "no output folder given");
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (!std::filesystem::is_directory(dir)) {
+        return Failure(kName, "cannot make the folder " + dir);
+    }
+
+    CX11Display x11(display);
+    if (!x11.IsOpen()) {
+        return Failure(kName, x11.Error());
+    }
+    CX11ScreenSource screen(x11, sharedMemory);
+    if (!screen.Readable()) {
+        return Failure(kName, "the X display does not hold 24- or 32-bit pixels");
+    }
+    CX11CursorSource cursor(x11);
+    CInputEvents events;
+    CX11InputSource input(display, events);
+    CInputEventSource eventSource(input);
+    CSteadyClock clock;
+    SRecorderFlags flags;
+    CConsolePrompter prompter;
+    CDemoProject project;
+    CHeadlessRecorder recorder(clock, events, flags, &eventSource);
+    CScreenGrabber grabber({project, screen, cursor, events, clock, prompter, recorder}, flags);
+    if (!cursor.Available()) {
+        options.m_bRecordMouse = 0;
+    }
+    grabber.SetOptions(options);
+    grabber.SetTempDir(dir);
+    grabber.SetCaptureRect(rect);
+    grabber.SetFreeSpace(FreeBytes(dir));
+
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    const CHeadlessRecorder::EEnd end =
+        recorder.Record(grabber, static_cast<uint32_t>(seconds * 1000), &g_interrupted);
+    if (end == CHeadlessRecorder::EEnd::Failed) {
+        grabber.Stream().Discard();
+        return Failure(kName, "the recording could not be made");
+    }
+    SCaptureFiles files;
+    if (!grabber.Stream().Stop(files)) {
+        return Failure(kName, "the temporary files could not be written");
+    }
+
+    int64_t hundredths = 0;
+    uint32_t keyFrames = 0;
+    for (const CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        hundredths += f->m_nDuration;
+        keyFrames += f->m_bKeyFrame;
+    }
+    const SScreenRect& r = grabber.CaptureRect();
+    std::printf("recorded   %d,%d %dx%d (%s)\n", r.x, r.y, r.width, r.height, EndText(end));
+    std::printf("input      %s\n", recorder.InputWasActive() ? "clicks and keys" : "none");
+    std::printf("frames     %u (%u key frames)\n", project.FrameCount(), keyFrames);
+    std::printf("duration   %lld.%02lld s\n", static_cast<long long>(hundredths / 100),
+                static_cast<long long>(hundredths % 100));
+    std::printf("cursors    %zu\n", project.m_CursorImages.m_Images.size());
+    std::printf("pictures   %s (%llu bytes)\n", files.dataPath.c_str(),
+                static_cast<unsigned long long>(files.nDataBytes));
+    std::printf("index      %s\n", files.indexPath.c_str());
+    return end == CHeadlessRecorder::EEnd::DiskFull ? kExitFailure : kExitOk;
+}

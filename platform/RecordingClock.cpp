@@ -1,0 +1,9 @@
+#include "platform/RecordingClock.h"
+
+#include <chrono>
+
+uint32_t CSteadyClock::NowMs() {
+    auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}

@@ -1,0 +1,166 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/InputEvents.h"
+#include "platform/RecordingClock.h"
+#include "platform/ScriptedPrompter.h"
+#include "platform/X11CursorSource.h"
+#include "platform/X11Display.h"
+#include "platform/X11ScreenSource.h"
+#include "project/DemoProject.h"
+#include "project/FrameCompositor.h"
+#include "project/StreamFile.h"
+#include "recording/HeadlessRecorder.h"
+#include "recording/ScreenGrabber.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XvfbServer.h"
+
+namespace {
+
+// The scene program on the test's server, printing a hash of the screen after every step.
+class CScenePlayer {
+public:
+    CScenePlayer(const std::string& display, int seconds) {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0) {
+            return;
+        }
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            const std::string s = std::to_string(seconds);
+            execl(QUILLO_SCENE_BINARY, "quillo-scene", "--display", display.c_str(), "--seconds",
+                  s.c_str(), "--hashes", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        m_reader = std::thread([this, fd = fds[0]] {
+            std::FILE* in = fdopen(fd, "r");
+            int step = 0;
+            unsigned long long hash = 0;
+            while (in != nullptr && std::fscanf(in, "%d %llx", &step, &hash) == 2) {
+                std::lock_guard lock(m_mutex);
+                m_hashes.insert(hash);
+            }
+            if (in != nullptr) {
+                std::fclose(in);
+            }
+        });
+    }
+    ~CScenePlayer() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+        if (m_reader.joinable()) {
+            m_reader.join();
+        }
+    }
+    // Waits until the scene shows its first picture.
+    bool WaitUntilShown() {
+        for (int i = 0; i < 300; ++i) {
+            {
+                std::lock_guard lock(m_mutex);
+                if (!m_hashes.empty()) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    std::set<unsigned long long> Hashes() {
+        std::lock_guard lock(m_mutex);
+        return m_hashes;
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::thread m_reader;
+    std::mutex m_mutex;
+    std::set<unsigned long long> m_hashes;
+};
+
+// The same hash as the scene's: FNV-1a over blue, green and red of every pixel.
+unsigned long long Hash(const std::vector<uint32_t>& pixels) {
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t p : pixels) {
+        for (int shift = 0; shift < 24; shift += 8) {
+            h = (h ^ ((p >> shift) & 0xFF)) * 1099511628211ull;
+        }
+    }
+    return h;
+}
+
+TEST(X11SceneRecording, EveryFrameIsAPictureTheSceneShowed) {
+    constexpr int kW = 1024;
+    constexpr int kH = 768;
+    CXvfbServer server({kW, kH, true});
+    ASSERT_TRUE(server.Running()) << server.Error();
+    CScenePlayer scene(server.Display(), 8);
+    ASSERT_TRUE(scene.WaitUntilShown());
+
+    CX11Display display(server.Display());
+    CX11ScreenSource screen(display);
+    CX11CursorSource cursor(display);
+    CInputEvents events;
+    CSteadyClock clock;
+    SRecorderFlags flags;
+    CScriptedPrompter prompter;
+    CDemoProject project;
+    CTempDir dir;
+    CHeadlessRecorder recorder(clock, events, flags, nullptr);
+    CScreenGrabber grabber({project, screen, cursor, events, clock, prompter, recorder}, flags);
+    CRecordingOptions options;
+    options.m_bExtraCompression = 1;  // zlib keeps every bit of every pixel
+    grabber.SetOptions(options);
+    grabber.SetTempDir(dir.Path().string());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(recorder.Record(grabber, 5000, nullptr), CHeadlessRecorder::EEnd::TimeUp);
+    const int64_t recordedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - start)
+                                   .count() -
+                               CScreenGrabber::kFirstTickDelayMs;
+
+    SCaptureFiles files;
+    ASSERT_TRUE(grabber.Stream().Stop(files));
+    CStreamFile stream;
+    ASSERT_TRUE(stream.OpenCapture(files.dataPath, files.indexPath));
+    CFrameCompositor compositor(project);
+    compositor.SetSources({&stream});
+    const std::set<unsigned long long> shown = scene.Hashes();
+    ASSERT_GE(project.FrameCount(), 20u);
+    int unknown = 0;
+    for (uint32_t i = 0; i < project.FrameCount(); ++i) {
+        compositor.GoToFrame(i);
+        ASSERT_FALSE(compositor.Damaged());
+        if (shown.count(Hash(compositor.Picture().m_Pixels)) == 0) {
+            ++unknown;
+            ADD_FAILURE() << "frame " << i << " is no picture the scene showed";
+        }
+    }
+    EXPECT_EQ(unknown, 0);
+    EXPECT_EQ(project.FirstFrame()->m_bKeyFrame, 1);
+    EXPECT_EQ(project.LastFrame()->m_bKeyFrame, 1);
+    int64_t total = 0;
+    for (const CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        total += f->m_nDuration;
+    }
+    EXPECT_GE(static_cast<double>(total) * 10.0, 0.95 * (5000 - CScreenGrabber::kFirstTickDelayMs));
+    EXPECT_LE(static_cast<double>(total) * 10.0, 1.05 * static_cast<double>(recordedMs));
+}
+
+}  // namespace
