@@ -1,6 +1,7 @@
 // `quillo example [OUTDIR]`: records a small built-in demonstration through the real frame image
 // stream (a desktop, typing, mouse moves, a click, a new window), then walks every frame through
-// the compositor and prints its number, duration and picture checksum.
+// the compositor and prints its number, duration and picture checksum. With OUTDIR it is also
+// saved there as "example.lumo".
 #include <stdlib.h>
 #include <zlib.h>
 
@@ -12,9 +13,11 @@
 
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
+#include "platform/ConsolePrompter.h"
 #include "project/CaptureStream.h"
 #include "project/DemoProject.h"
 #include "project/FrameCompositor.h"
+#include "project/ProjectFile.h"
 #include "project/StreamFile.h"
 
 namespace {
@@ -191,6 +194,17 @@ int RunExample(std::span<const std::string> args) {
     }
     CStreamFile file;
     const bool bOpened = file.OpenCapture(files.dataPath, files.indexPath);
+    // With an output folder the recording is also saved there as a project file.
+    std::string savedAs;
+    if (bOpened && !args.empty()) {
+        CConsolePrompter prompter;
+        prompter.SetShowProgress(false);
+        CProjectFile projectFile(project, prompter);
+        savedAs = (outDir / "example.lumo").string();
+        if (!projectFile.SaveNewRecording(files, savedAs)) {
+            return Failure("example", "cannot save " + savedAs);
+        }
+    }
     std::filesystem::remove(files.dataPath, ec);
     std::filesystem::remove(files.indexPath, ec);
     if (!bOpened) {
@@ -213,6 +227,9 @@ int RunExample(std::span<const std::string> args) {
     std::snprintf(line, sizeof line, "%u frames, %u stream pictures, %llu bytes of stream data\n",
                   nFrames, files.nPictures, static_cast<unsigned long long>(files.nDataBytes));
     listing += line;
+    if (!savedAs.empty()) {
+        listing += "saved as " + savedAs + "\n";
+    }
     std::fputs(listing.c_str(), stdout);
 
     // Walking back must rebuild every picture exactly.

@@ -15,6 +15,13 @@ std::span<const SCommand> AllCommands() {
                  "[--no-mouse] [--smooth] [--zlib] [--no-shm]",
                  "record the X display into capture files in DIR until time is up or a signal",
                  false, RunRecord},
+        SCommand{"info", "FILE.lumo [--json]",
+                 "print the project: version, size, frames, durations, flags and overlays", false,
+                 RunInfo},
+        SCommand{"frame", "FILE.lumo N OUT.png", "write the full picture of frame N as a PNG file",
+                 false, RunFrame},
+        SCommand{"check", "FILE.lumo", "open the project, rebuild every frame and report damage",
+                 false, RunCheck},
     };
     return kCommands;
 }

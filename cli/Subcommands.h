@@ -9,3 +9,6 @@ int RunSwfSample(std::span<const std::string> args);
 // `swf-sample --all`: bitmaps, a sprite, a button, a bound text field and frame scripts.
 int RunSwfSampleAll(std::span<const std::string> args);
 int RunRecord(std::span<const std::string> args);
+int RunInfo(std::span<const std::string> args);
+int RunFrame(std::span<const std::string> args);
+int RunCheck(std::span<const std::string> args);

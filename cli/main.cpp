@@ -25,8 +25,8 @@ void PrintHelp(std::FILE* out) {
         for (const auto& c : AllCommands()) {
             if (c.diagnostic == diagnostic) {
                 std::string head = std::string(c.name) + " " + std::string(c.usage);
-                std::fprintf(out, "  %-40s %.*s\n", head.c_str(), static_cast<int>(c.summary.size()),
-                             c.summary.data());
+                std::fprintf(out, "  %-40s %.*s\n", head.c_str(),
+                             static_cast<int>(c.summary.size()), c.summary.data());
             }
         }
     }

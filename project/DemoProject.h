@@ -13,6 +13,7 @@
 #include "project/CursorImage.h"
 #include "project/FrameInfo.h"
 #include "project/LogFont.h"
+#include "project/ProjectSettings.h"
 #include "project/Rect.h"
 
 inline constexpr int32_t kDefaultRecordingWidth = 1024;
@@ -158,6 +159,8 @@ public:
     uint8_t m_bDefaultSingleFrameSound = 0;
     int32_t m_crDefaultFrameEffect = kDefaultFrameEffectColor;
     float m_fSwfDelayScale = 1.0f;  // "SWF Delay Scale:" for frames that show a talk bubble
+    // The publish, web page, control-bar and editor values that the project file keeps.
+    CProjectSettings m_Settings;
 
 private:
     void Link(CFrameInfo* pAfter, CFrameInfo* pFrame);

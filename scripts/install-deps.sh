@@ -13,6 +13,8 @@ PACKAGES=(
   libxcb-keysyms1-dev libxcb-xtest0-dev
   # test services and judges
   xvfb x11-utils xdotool chromium python3 imagemagick
+  # the German locale of the settings tests
+  locales-all
 )
 
 missing=()

@@ -5,3 +5,4 @@ BUILD=${1:-build}
 OUT=${2:-$BUILD/example}
 mkdir -p "$OUT"
 "$BUILD/cli/quillo" example "$OUT"
+"$BUILD/cli/quillo" info "$OUT/example.lumo"
