@@ -484,8 +484,7 @@ void RegisterFollowingPictures(const CDemoProject& project, CFrameCompositor& co
     uint32_t index = 0;
     for (const CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext, ++index) {
         if (f->m_pPicture && f->m_bPictureFollowing != 0 && f->m_bPictureLayer != 0) {
-            compositor.RegisterLayer(f, index,
-                                     static_cast<uint32_t>(std::max(0, f->m_nPictureUntil)));
+            compositor.RegisterLayer(f, index);
         }
     }
 }
