@@ -2,9 +2,13 @@
 // in a headless browser shows each project frame's picture at that frame's time.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "tests/publish/PublishFixture.h"
@@ -15,6 +19,33 @@ namespace {
 
 constexpr int kW = 160;
 constexpr int kH = 120;
+
+// With QUILLO_KEEP_SHOTS set, the movie and its screenshots are copied there for a look.
+void Keep(const std::string& movie, const std::string& shots) {
+    if (const char* keep = std::getenv("QUILLO_KEEP_SHOTS")) {
+        namespace fs = std::filesystem;
+        const fs::path dir = fs::path(keep) / fs::path(movie).stem();
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        fs::copy(movie, dir, fs::copy_options::overwrite_existing, ec);
+        fs::copy(shots, dir, fs::copy_options::overwrite_existing | fs::copy_options::recursive,
+                 ec);
+    }
+}
+
+// The structural judge's report of a movie whose report is too long for a pipe.
+SJudgeRun ParseLarge(const std::string& movie, const std::string& json) {
+    SJudgeRun run;
+    const std::string command = "cd '" + CSwfJudges::ToolsDir() + "' && node parse.mjs '" + movie +
+                                "' --compact > '" + json + "' 2>/dev/null";
+    const int status = std::system(command.c_str());
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    QFile file(QString::fromStdString(json));
+    if (file.open(QIODevice::ReadOnly)) {
+        run.json = QJsonDocument::fromJson(file.readAll()).object();
+    }
+    return run;
+}
 
 std::string ShotPath(const std::string& dir, double t) {
     char name[32];
@@ -37,6 +68,7 @@ int CountKind(const QJsonArray& tags, const QString& kind) {
 
 void ExpectCleanParse(const SJudgeRun& parsed) {
     ASSERT_EQ(parsed.exitCode, 0) << parsed.output;
+    ASSERT_TRUE(parsed.json.contains("header")) << "the report was not read";
     EXPECT_TRUE(parsed.json["errors"].toArray().isEmpty()) << parsed.output;
     for (const QJsonValue& w : parsed.json["warnings"].toArray()) {
         const QString text = w.toString();
@@ -103,6 +135,7 @@ TEST_F(PublishMovieTest, LosslessFramesShowAtTheirTimesAndAPauseHolds) {
     const std::string shots = m_Dir.File("shots");
     const SJudgeRun rendered = CSwfJudges::Render(pub.movie, shots, times);
     ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, shots);
     for (int i = 0; i < 10; ++i) {
         const int shown = std::min(i, 7);
         const QImage shot(QString::fromStdString(ShotPath(shots, at[i])));
@@ -113,3 +146,155 @@ TEST_F(PublishMovieTest, LosslessFramesShowAtTheirTimesAndAPauseHolds) {
 }
 
 }  // namespace
+
+namespace {
+
+// Counts pushes of `value` over the movie's scripts, sprites included.
+int CountPushed(const QJsonArray& tags, const QString& value) {
+    int n = 0;
+    for (const QJsonValue& tag : tags) {
+        const QJsonObject object = tag.toObject();
+        for (const QJsonValue& action : object["actions"].toArray()) {
+            for (const QJsonValue& v : action.toObject()["values"].toArray()) {
+                n += v.toString() == value ? 1 : 0;
+            }
+        }
+        if (object.contains("tags")) {
+            n += CountPushed(object["tags"].toArray(), value);
+        }
+    }
+    return n;
+}
+
+// A smooth picture with noise, as photographs and anti-aliased screens are: JPEG wins.
+uint32_t Photo(int x, int y) {
+    const uint32_t n = uint32_t(x * 7919 + y * 104729) * 2654435761u >> 28;
+    const uint32_t r = uint32_t(128 + 100 * std::sin(x / 17.0)) + n;
+    const uint32_t g = uint32_t(128 + 100 * std::cos(y / 13.0)) + n;
+    const uint32_t b = uint32_t((x + y) & 0xFF) / 2 + 60 + n;
+    return (std::min(r, 255u) << 16) | (std::min(g, 255u) << 8) | std::min(b, 255u);
+}
+
+}  // namespace
+
+// A photograph-like first frame becomes a JPEG bitmap; later small changes with unchanged pixels
+// left transparent; the output name has spaces and brackets.
+TEST_F(PublishMovieTest, JpegAndTransparentAreasShowWithinTolerance) {
+    CMemoryRecording rec(m_Dir.Path().string(), kW, kH);
+    rec.Paint(0, 0, kW - 1, kH - 1, Photo);
+    rec.Capture(0, 0, kW - 1, kH - 1, 100);
+    rec.Paint(20, 20, 70, 60, [](int x, int y) { return (x ^ y) & 4 ? 0xFF0000 : Photo(x, y); });
+    rec.Capture(20, 20, 70, 60, 100);
+    rec.Fill(90, 70, 150, 110, 0x2040FF);
+    rec.Capture(90, 70, 150, 110, 100);
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("my movie (1)"),
+                                   [](CPublishSettings& s) { s.m_bAdvancedCompression = true; });
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    ASSERT_TRUE(std::filesystem::exists(pub.movie));
+
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    ExpectCleanParse(parsed);
+    int jpeg = 0;
+    for (const QJsonValue& tag : parsed.json["tags"].toArray()) {
+        jpeg += tag.toObject()["tag"].toString().startsWith("DefineBitsJPEG") ? 1 : 0;
+    }
+    EXPECT_EQ(jpeg, 1);
+
+    const std::string shots = m_Dir.File("shots");
+    const SJudgeRun rendered = CSwfJudges::Render(pub.movie, shots, "0.50,1.50,2.50");
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, shots);
+    const double at[] = {0.5, 1.5, 2.5};
+    for (uint32_t i = 0; i < 3; ++i) {
+        const QImage shot(QString::fromStdString(ShotPath(shots, at[i])));
+        const SPictureDiff diff = Compare(shot, rec.Picture(i), kW, kH);
+        // JPEG at quality 90 over the whole picture; the lossless areas on top of it.
+        EXPECT_LT(diff.fMean, 4.0) << "frame " << i + 1;
+        EXPECT_LE(diff.nMaxChannel, 80) << "frame " << i + 1;
+    }
+}
+
+// More than 12,000 movie frames: the movie continues in the sprite "movie00001"; with "Loop
+// movie" its last frame seeks back to frame 1 through "/control:position" and plays on.
+TEST_F(PublishMovieTest, LongMoviePlaysAcrossTheSegmentBoundaryAndSeeksBack) {
+    CMemoryRecording rec(m_Dir.Path().string(), 64, 48);
+    rec.Fill(0, 0, 63, 47, 0x808080);
+    rec.Capture(0, 0, 63, 47, 9990);
+    const uint32_t colours[] = {0xFF0000, 0x00FF00, 0x0000FF};
+    for (int i = 0; i < 3; ++i) {
+        rec.Fill(0, 0, 63, 47, colours[i]);
+        rec.Capture(0, 0, 63, 47, 100);
+    }
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("long"), [](CPublishSettings& s) {
+        s.m_nFrameRate = 120;
+        s.m_bLoopMovie = true;
+    });
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+
+    const SJudgeRun parsed = ParseLarge(pub.movie, m_Dir.File("long.json"));
+    ExpectCleanParse(parsed);
+    bool segment = false;
+    for (const QJsonValue& tag : parsed.json["tags"].toArray()) {
+        if (tag.toObject()["kind"].toString() == "DefineSprite") {
+            segment = segment || tag.toObject()["frameCount"].toInt() > 200;
+        }
+    }
+    EXPECT_TRUE(segment);
+    // Named when the main timeline hands over to it and when a seek lands in it.
+    EXPECT_EQ(CountPushed(parsed.json["tags"].toArray(), "../movie00001"), 2);
+    // The main timeline ends with the frame that shows the one segment sprite.
+    EXPECT_EQ(parsed.json["header"].toObject()["frameCount"].toInt(), 12109);
+
+    const std::string shots = m_Dir.File("shots");
+    const SJudgeRun rendered =
+        CSwfJudges::Render(pub.movie, shots, "99.50,100.50,101.50,102.50,104.50");
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, shots);
+    const std::pair<double, uint32_t> expected[] = {
+        {99.5, 0}, {100.5, 1}, {101.5, 2}, {102.5, 3}, {104.5, 0}};
+    for (const auto& [t, frame] : expected) {
+        const QImage shot(QString::fromStdString(ShotPath(shots, t)));
+        const SPictureDiff diff = Compare(shot, rec.Picture(frame), 64, 48);
+        EXPECT_EQ(diff.nDiffering, 0) << "shot at " << t << " s, frame " << frame + 1;
+    }
+}
+
+TEST_F(PublishMovieTest, VideoExportMarksEveryMovieFrame) {
+    CMemoryRecording rec(m_Dir.Path().string(), 32, 24);
+    rec.Fill(0, 0, 31, 23, 0x336699);
+    rec.Capture(0, 0, 31, 23, 50);
+    rec.Fill(4, 4, 10, 10, 0xFFFFFF);
+    rec.Capture(4, 4, 10, 10, 0);
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("video"),
+                                   [](CPublishSettings& s) { s.m_bVideoExport = true; });
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    ExpectCleanParse(parsed);
+    const QJsonArray tags = parsed.json["tags"].toArray();
+    const int frames = parsed.json["header"].toObject()["frameCount"].toInt();
+    EXPECT_EQ(frames, int(pub.results.nFrameCount));
+    EXPECT_EQ(CountPushed(tags, "/control:flashframe"), frames);
+    EXPECT_EQ(CountPushed(tags, "/control:export_completed"), 2);  // "false" first, then "true"
+    EXPECT_EQ(parsed.json["header"].toObject()["signature"].toString(), "FWS");
+}
+
+TEST_F(PublishMovieTest, CancelLeavesNoMovieAndSaysSo) {
+    CMemoryRecording rec(m_Dir.Path().string(), 32, 24);
+    for (int i = 0; i < 6; ++i) {
+        rec.Fill(0, 0, 31, 23, 0x111111u * uint32_t(i + 1));
+        rec.Capture(0, 0, 31, 23, 50);
+    }
+    ASSERT_TRUE(rec.Finish());
+    m_Prompter.CancelAfterSteps(3);
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("cancelled"));
+    EXPECT_TRUE(pub.results.bCancelled);
+    EXPECT_EQ(pub.results.nSizeKB, -1);
+    EXPECT_EQ(pub.results.strReport, "Build 1 terminated by user");
+    for (const auto& entry : std::filesystem::directory_iterator(m_Dir.Path())) {
+        EXPECT_EQ(entry.path().string().find("cancelled"), std::string::npos)
+            << entry.path().string();
+    }
+}
