@@ -22,6 +22,10 @@ std::span<const SCommand> AllCommands() {
                  false, RunFrame},
         SCommand{"check", "FILE.lumo", "open the project, rebuild every frame and report damage",
                  false, RunCheck},
+        SCommand{"publish",
+                 "FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop] "
+                 "[--no-controls]",
+                 "publish the project as the movie OUTBASE.swf", false, RunPublish},
     };
     return kCommands;
 }

@@ -12,3 +12,4 @@ int RunRecord(std::span<const std::string> args);
 int RunInfo(std::span<const std::string> args);
 int RunFrame(std::span<const std::string> args);
 int RunCheck(std::span<const std::string> args);
+int RunPublish(std::span<const std::string> args);

@@ -188,8 +188,7 @@ void CPublishRun::Prepare() {
             }
             Keep(std::move(dot));
         }
-        auto sprite =
-            std::make_unique<CSwfSpriteObject>(std::move(marker), CSwfString("avimovie"));
+        auto sprite = std::make_unique<CSwfSpriteObject>(std::move(marker), CSwfString("avimovie"));
         sprite->SetLayer(kLayerSyncMarker);
         first.AddObject(Keep(std::move(sprite)));
     }
@@ -624,8 +623,7 @@ void CPublishRun::AddControl() {
     const uint32_t firstSplit = starts.empty() ? 0 : starts.front();
     m_pControl->GetFrame(0);
     AddSeekScript(*m_pControl, 1, starts, firstSplit);
-    auto control =
-        std::make_unique<CSwfSpriteObject>(std::move(m_pControl), CSwfString("control"));
+    auto control = std::make_unique<CSwfSpriteObject>(std::move(m_pControl), CSwfString("control"));
     control->SetLayer(kLayerControl);
     m_main.GetFrame(0).AddObject(Keep(std::move(control)));
 }
@@ -638,8 +636,8 @@ void CPublishRun::AddSegmentSprites() {
     const std::string zoom = FormatFixed(m_g.fZoom);
     CSwfSpriteObject* pPrevious = nullptr;
     for (uint32_t k = 1; k < m_segments.size(); ++k) {
-        auto sprite = std::make_unique<CSwfSpriteObject>(
-            std::move(m_segments[k].pOwned), CSwfString(SegmentName("movie", k)));
+        auto sprite = std::make_unique<CSwfSpriteObject>(std::move(m_segments[k].pOwned),
+                                                         CSwfString(SegmentName("movie", k)));
         sprite->SetLayer(kLayerPicture);
         CSwfSpriteObject& kept = Keep(std::move(sprite));
         CSwfFrame& at = m_main.GetFrame(firstSplit + k - 1);
@@ -658,8 +656,8 @@ void CPublishRun::AddSegmentSprites() {
 
         auto gotoTimeline = std::make_unique<CSwfMovie>();
         BuildSegmentGoto(*gotoTimeline, k);
-        auto jumper = std::make_unique<CSwfSpriteObject>(
-            std::move(gotoTimeline), CSwfString(SegmentName("controlgoto", k)));
+        auto jumper = std::make_unique<CSwfSpriteObject>(std::move(gotoTimeline),
+                                                         CSwfString(SegmentName("controlgoto", k)));
         jumper->SetLayer(kLayerControl);
         m_main.GetFrame(0).AddObject(Keep(std::move(jumper)));
     }
