@@ -6,3 +6,4 @@ OUT=${2:-$BUILD/example}
 mkdir -p "$OUT"
 "$BUILD/cli/quillo" example "$OUT"
 "$BUILD/cli/quillo" info "$OUT/example.lumo"
+"$BUILD/cli/quillo" publish "$OUT/example.lumo" -o "$OUT/example"
