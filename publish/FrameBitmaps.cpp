@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "publish/ColorTable.h"
 #include "swf/JpegFile.h"
 #include "swf/SwfOctreeQuantizer.h"
 
@@ -110,13 +111,39 @@ std::unique_ptr<CSwfBitmapRect> CFrameBitmaps::Make(const SRect& rc, SPublishCan
     return bitmap;
 }
 
+std::unique_ptr<CSwfDefineBitsLossless> CFrameBitmaps::EncodeMapped(uint16_t w, uint16_t h,
+                                                                    bool anyTransparent) {
+    SSwfPalette palette;
+    std::vector<uint8_t> indexes;
+    if (anyTransparent) {
+        m_pColors->Map(m_pixels, m_mask.data(), palette, indexes);
+        if (palette.m_colors.size() < SSwfPalette::kMaxSize) {
+            const uint8_t clear = uint8_t(palette.m_colors.size());
+            for (size_t i = 0; i < indexes.size(); ++i) {
+                if (m_mask[i] == 0) {
+                    indexes[i] = clear;
+                }
+            }
+            for (uint32_t& colour : palette.m_colors) {
+                colour |= 0xFF000000u;
+            }
+            palette.m_colors.push_back(0);
+            return CSwfDefineBitsLossless::ColorMapped(w, h, palette.m_colors, indexes, true);
+        }
+    }
+    m_pColors->Map(m_pixels, nullptr, palette, indexes);
+    return CSwfDefineBitsLossless::ColorMapped(w, h, palette.m_colors, indexes, false);
+}
+
 std::unique_ptr<CSwfBitmapRect> CFrameBitmaps::Encode(int32_t x1, int32_t y1, int32_t x2,
                                                       int32_t y2, uint16_t w, uint16_t h,
                                                       bool anyTransparent) {
     std::vector<uint32_t> palette;
     std::vector<uint8_t> indexes;
     std::unique_ptr<CSwfDefineBitsLossless> lossless;
-    if (anyTransparent) {
+    if (m_pColors != nullptr) {
+        lossless = EncodeMapped(w, h, anyTransparent);
+    } else if (anyTransparent) {
         if (MapColours(m_pixels, &m_mask, palette, indexes, 0)) {
             const uint8_t clear = uint8_t(palette.size());
             for (size_t i = 0; i < indexes.size(); ++i) {

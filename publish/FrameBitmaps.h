@@ -12,6 +12,7 @@
 #include "publish/PublishRandom.h"
 #include "swf/SwfBitmapRect.h"
 
+class CPublishColorTable;
 class IPrompter;
 
 // The canvas of one publish: current and previous pictures and a repeat counter per pixel.
@@ -45,18 +46,24 @@ public:
     std::unique_ptr<CSwfBitmapRect> Make(const SRect& rc, SPublishCanvas& canvas, bool transparency,
                                          CPublishRandom& random);
 
+    // 8-bit mode: palette indexes come from the movie's colour table.
+    void SetColorTable(CPublishColorTable* pColors) { m_pColors = pColors; }
+
     const SBitmapFigures& Figures() const { return m_figures; }
     void ClearCaches();
 
 private:
     using TKey = std::tuple<int32_t, int32_t, uint64_t, uint64_t>;
 
+    std::unique_ptr<CSwfDefineBitsLossless> EncodeMapped(uint16_t w, uint16_t h,
+                                                         bool anyTransparent);
     std::unique_ptr<CSwfBitmapRect> Encode(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                                            uint16_t w, uint16_t h, bool anyTransparent);
 
     int32_t m_nTwips;
     int32_t m_nJpegQuality;
     IPrompter& m_prompter;
+    CPublishColorTable* m_pColors = nullptr;
     std::map<TKey, const CSwfBitmapRect*> m_opaque;
     std::map<TKey, const CSwfBitmapRect*> m_transparent;
     SBitmapFigures m_figures;

@@ -218,6 +218,11 @@ void CPublishRun::Prepare() {
     credit->SetEditable(false);
     credit->SetLayer(kLayerPicture);
     first.AddObject(Keep(std::move(credit)));
+    if (const int32_t k = m_settings.PaletteSize(); k > 10) {
+        m_pColors = std::make_unique<CPublishColorTable>();
+        m_pColors->Build(m_project, m_compositor, uint32_t(k));
+        m_pBitmaps->SetColorTable(m_pColors.get());
+    }
     m_frameStart.assign(m_project.FrameCount() + 8, 1);
 }
 

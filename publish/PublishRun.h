@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "project/Rect.h"
+#include "publish/ColorTable.h"
 #include "publish/FrameBitmaps.h"
 #include "publish/MovieGeometry.h"
 #include "publish/PublishRandom.h"
@@ -96,6 +97,7 @@ private:
     CPublishRandom m_random;
     SPublishCanvas m_canvas;
     std::unique_ptr<CFrameBitmaps> m_pBitmaps;
+    std::unique_ptr<CPublishColorTable> m_pColors;
     std::vector<std::unique_ptr<CSwfObject>> m_objects;
 
     CSwfMovie m_main;

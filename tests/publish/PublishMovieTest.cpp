@@ -298,3 +298,34 @@ TEST_F(PublishMovieTest, CancelLeavesNoMovieAndSaysSo) {
             << entry.path().string();
     }
 }
+
+// "Small file size": 8-bit pictures through the movie's colour table, whose tree is reduced to
+// the palette size: a colour is shown as the nearest leaf; white stays white.
+TEST_F(PublishMovieTest, EightBitPicturesStayWithinThePaletteError) {
+    CMemoryRecording rec(m_Dir.Path().string(), kW, kH);
+    rec.Fill(0, 0, kW - 1, kH - 1, 0xFFFFFF);
+    rec.Paint(10, 10, 150, 60, [](int x, int y) {
+        return uint32_t((x / 10) * 0x0B1D29 + (y / 10) * 0x170B05) & 0xFFFFFF;
+    });
+    rec.Capture(0, 0, kW - 1, kH - 1, 100);
+    rec.Fill(30, 70, 130, 110, 0x123456);
+    rec.Capture(30, 70, 130, 110, 100);
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("eight"), [](CPublishSettings& s) {
+        s.m_nPictureQuality = kQualitySmallFile;
+    });
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    ExpectCleanParse(CSwfJudges::Parse(pub.movie));
+
+    const std::string shots = m_Dir.File("shots");
+    const SJudgeRun rendered = CSwfJudges::Render(pub.movie, shots, "0.50,1.50");
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, shots);
+    for (uint32_t i = 0; i < 2; ++i) {
+        const QImage shot(QString::fromStdString(ShotPath(shots, 0.5 + i)));
+        const SPictureDiff diff = Compare(shot, rec.Picture(i), kW, kH);
+        EXPECT_LE(diff.nMaxChannel, 32) << "frame " << i + 1;
+        EXPECT_LT(diff.fMean, 2.0) << "frame " << i + 1;
+        EXPECT_EQ(shot.pixel(kW - 2, kH - 2) & 0xFFFFFF, 0xFFFFFFu) << "white stays white";
+    }
+}
