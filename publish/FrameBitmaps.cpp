@@ -174,6 +174,7 @@ std::unique_ptr<CSwfBitmapRect> CFrameBitmaps::Encode(int32_t x1, int32_t y1, in
         lossless = CSwfDefineBitsLossless::TrueColor(w, h, m_pixels, false);
     }
 
+    m_figures.nLastLosslessFormat = lossless->Format();
     if (!lossless->HasAlpha() && lossless->EncodedSize() > kJpegTrialSize) {
         std::vector<uint8_t> rgb(m_pixels.size() * 3);
         for (size_t i = 0; i < m_pixels.size(); ++i) {

@@ -31,6 +31,7 @@ struct SBitmapFigures {
     uint32_t nJpeg = 0;
     uint32_t nReused = 0;
     uint32_t nTransparent = 0;
+    uint8_t nLastLosslessFormat = 0;  // of the last lossless encoding made, JPEG chosen or not
 };
 
 class CFrameBitmaps {
