@@ -447,12 +447,14 @@ void CPublishRun::PlaceChanges(const CFrameInfo& frame, bool whole) {
         } else {
             at.AddObject(bitmap);
         }
+        // Covered bitmaps go once the new one shows fully.
+        CSwfFrame& covered = Frame(m_nL + (fadeFrames > 1 ? fadeFrames - 1 : 0));
         if (!bitmap.HasAlpha()) {
             std::erase_if(m_placed, [&](const SPlaced& placed) {
                 const bool inside = placed.rc.left >= rc.left && placed.rc.top >= rc.top &&
                                     placed.rc.right <= rc.right && placed.rc.bottom <= rc.bottom;
                 if (inside) {
-                    at.RemoveObject(*placed.pObject);
+                    covered.RemoveObject(*placed.pObject);
                 }
                 return inside;
             });

@@ -329,3 +329,71 @@ TEST_F(PublishMovieTest, EightBitPicturesStayWithinThePaletteError) {
         EXPECT_EQ(shot.pixel(kW - 2, kH - 2) & 0xFFFFFF, 0xFFFFFFu) << "white stays white";
     }
 }
+
+// The movie fades in from the background colour and out to it at the end; frames fade in from
+// black, fade out to white and cross-fade from the picture before.
+TEST_F(PublishMovieTest, StartEndAndFrameTransitionsShowAtTheirTimes) {
+    CMemoryRecording rec(m_Dir.Path().string(), 64, 48);
+    const uint32_t colours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
+    const uint8_t effects[] = {kEffectNone, kEffectFadeIn, kEffectFadeOut, kEffectCrossFade};
+    for (int i = 0; i < 4; ++i) {
+        rec.Fill(0, 0, 63, 47, colours[i]);
+        CFrameInfo& frame = rec.Capture(0, 0, 63, 47, i == 0 ? 100 : 200);
+        frame.m_nFrameEffect = effects[i];
+        frame.m_nFrameEffectDuration = i == 0 ? 0 : 100;
+        frame.m_crFrameEffect = i == 1 ? 0x000000 : 0xFFFFFF;
+    }
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("effects"), [](CPublishSettings& s) {
+        s.m_bFadeInStart = true;
+        s.m_bFadeOutEnd = true;
+    });
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    ExpectCleanParse(CSwfJudges::Parse(pub.movie));
+    const double end = pub.results.nFrameCount / 10.0 + 0.5;  // stopped on its last frame
+
+    // Movie frames: the start fade takes 27 frames, frame 1 is shown from 32 to 42, frame 2 from
+    // 42 (fading in over 10), frame 3 from 72 (fading out over its last 10, 92 to 101), frame 4
+    // from 102 (cross-fading over 10, its end pulled forward by 10 to 122), then the end fade.
+    struct SShot {
+        double t;
+        const char* what;
+        std::function<bool(QRgb)> ok;
+    };
+    auto near = [](QRgb c, int r, int g, int b, int tol) {
+        return std::abs(qRed(c) - r) <= tol && std::abs(qGreen(c) - g) <= tol &&
+               std::abs(qBlue(c) - b) <= tol;
+    };
+    const std::vector<SShot> shots = {
+        {0.05, "white at the start", [&](QRgb c) { return near(c, 255, 255, 255, 4); }},
+        {1.35, "red half faded in",
+         [&](QRgb c) { return qRed(c) > 240 && qGreen(c) > 40 && qGreen(c) < 230; }},
+        {3.55, "red", [&](QRgb c) { return near(c, 255, 0, 0, 0); }},
+        {4.25, "black over green", [&](QRgb c) { return near(c, 0, 0, 0, 4); }},
+        {4.75, "green fading in", [&](QRgb c) { return qGreen(c) > 60 && qGreen(c) < 200; }},
+        {6.05, "green", [&](QRgb c) { return near(c, 0, 255, 0, 0); }},
+        {8.05, "blue", [&](QRgb c) { return near(c, 0, 0, 255, 0); }},
+        {10.15, "white over blue, nearly opaque",
+         [&](QRgb c) { return qRed(c) >= 200 && qRed(c) == qGreen(c) && qBlue(c) == 255; }},
+        {10.35, "blue crossing to yellow",
+         [&](QRgb c) { return qBlue(c) > 120 && qRed(c) > 20 && qRed(c) < 140; }},
+        {11.55, "yellow", [&](QRgb c) { return near(c, 255, 255, 0, 0); }},
+        {end, "white at the end", [&](QRgb c) { return near(c, 255, 255, 255, 4); }},
+    };
+    std::string times;
+    for (const SShot& s : shots) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.2f", s.t);
+        times += (times.empty() ? "" : ",") + std::string(text);
+    }
+    const std::string dir = m_Dir.File("shots");
+    const SJudgeRun rendered = CSwfJudges::Render(pub.movie, dir, times);
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, dir);
+    for (const SShot& s : shots) {
+        const QImage shot(QString::fromStdString(ShotPath(dir, s.t)));
+        const QRgb c = shot.pixel(32, 24);
+        EXPECT_TRUE(s.ok(c)) << s.what << " at " << s.t << " s: " << qRed(c) << "," << qGreen(c)
+                             << "," << qBlue(c);
+    }
+}
