@@ -426,15 +426,16 @@ void CPublishRun::PlaceChanges(const CFrameInfo& frame, bool whole) {
         CSwfBitmapRect& bitmap = Keep(std::move(made));
         bitmap.SetLayer(kLayerPicture);
         CSwfFrame& at = Frame(m_nL);
+        CSwfBitmapRect* pShown = &bitmap;
         if (fadeFrames > 1) {
-            // The copies fade in over the fade length, each removed when the next one shows.
+            // The copies fade in over the fade length, each removed when the next one shows;
+            // the first emits the bitmap the others share.
             for (uint32_t k = 1; k <= fadeFrames; ++k) {
-                CSwfBitmapRect& copy = k == fadeFrames
-                                           ? bitmap
-                                           : Keep(std::make_unique<CSwfBitmapRect>(
-                                                 rc.left * m_g.nTwips, rc.top * m_g.nTwips,
-                                                 (rc.right + 1) * m_g.nTwips - 1,
-                                                 (rc.bottom + 1) * m_g.nTwips - 1, bitmap));
+                CSwfBitmapRect& copy = k == 1 ? bitmap
+                                              : Keep(std::make_unique<CSwfBitmapRect>(
+                                                    rc.left * m_g.nTwips, rc.top * m_g.nTwips,
+                                                    (rc.right + 1) * m_g.nTwips - 1,
+                                                    (rc.bottom + 1) * m_g.nTwips - 1, bitmap));
                 copy.SetLayer(kLayerPicture);
                 const int32_t alpha = int32_t(std::min<uint32_t>(256, 256 * k / fadeFrames));
                 copy.SetColorTransform(false, true, 256, 256, 256, alpha, 0, 0, 0, 0);
@@ -442,6 +443,7 @@ void CPublishRun::PlaceChanges(const CFrameInfo& frame, bool whole) {
                 if (k < fadeFrames) {
                     Frame(m_nL + k).RemoveObject(copy);
                 }
+                pShown = &copy;
             }
             m_nLastEffectFrame = std::max(m_nLastEffectFrame, m_nL + fadeFrames - 1);
         } else {
@@ -459,7 +461,7 @@ void CPublishRun::PlaceChanges(const CFrameInfo& frame, bool whole) {
                 return inside;
             });
         }
-        m_placed.push_back({&bitmap, rc});
+        m_placed.push_back({pShown, rc});
     }
 }
 
