@@ -4,6 +4,8 @@
 
 #include <QJsonArray>
 #include <algorithm>
+#include <atomic>
+#include <filesystem>
 
 #include "platform/ScriptedPrompter.h"
 #include "project/FrameInfo.h"
@@ -177,6 +179,47 @@ TEST(PublishBitmaps, AnUnchangedPixelIsTransparentEightTimesAndDrawnTheNinth) {
         EXPECT_EQ(canvas.repeats[1], round <= 8 ? round : 0) << round;
         EXPECT_EQ(canvas.repeats[0], 0) << round;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The worker thread: a second publish is refused while one runs, and the caller hears of the
+// end with the results.
+TEST(PublishWorker, RefusesASecondPublishAndReportsTheEnd) {
+    CTempDir dir;
+    CMemoryRecording rec(dir.Path().string(), 400, 300);
+    for (int i = 0; i < 40; ++i) {
+        rec.Paint(0, 0, 399, 299, [i](int x, int y) { return uint32_t(x * y + i) * 2654435761u; });
+        rec.Capture(0, 0, 399, 299, 50);
+    }
+    ASSERT_TRUE(rec.Finish());
+    CScriptedPrompter prompter;
+    CMoviePublisher publisher(rec.Project(), rec.Compositor(), prompter);
+    publisher.Settings().m_bControlBar = false;
+    std::atomic<int> ends{0};
+    SPublishResults seen;
+    ASSERT_TRUE(publisher.Start(dir.File("worker"), [&](const SPublishResults& r) {
+        seen = r;
+        ++ends;
+    }));
+    // The first one is still busy with 40 large pictures.
+    if (!publisher.Start(dir.File("second"), {})) {
+        ASSERT_FALSE(prompter.Messages().empty());
+        EXPECT_EQ(prompter.Messages().back().text, "Publishing in progress.    ");
+        EXPECT_EQ(prompter.Messages().back().caption, "Quillo Warning");
+    }
+    publisher.Wait();
+    EXPECT_EQ(ends, 1);
+    EXPECT_TRUE(seen.strError.empty()) << seen.strError;
+    EXPECT_EQ(seen.nBuildNumber, 1);
+    EXPECT_EQ(seen.nFrameCount, 200u);
+    EXPECT_EQ(seen.nPlayingSeconds, 20);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("worker.swf")));
+    // The build number grows with every publish.
+    publisher.CreateMovie(dir.File("worker"));
+    EXPECT_EQ(publisher.Results().nBuildNumber, 2);
 }
 
 }  // namespace
