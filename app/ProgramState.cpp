@@ -92,9 +92,13 @@ const std::vector<SGroup>& Groups() {
          }},
         {102,
          [](const CProgramState& s, CStoreWriter& out) {
-             out.Int(static_cast<std::int64_t>(s.m_recentFiles.size()));
-             for (const auto& name : s.m_recentFiles) {
-                 out.Text(name);
+             // The newest six, oldest first, as many as a reader takes.
+             const std::size_t skip = s.m_recentFiles.size() > CProgramState::kMaxRecentFiles
+                                          ? s.m_recentFiles.size() - CProgramState::kMaxRecentFiles
+                                          : 0;
+             out.Int(static_cast<std::int64_t>(s.m_recentFiles.size() - skip));
+             for (std::size_t i = skip; i < s.m_recentFiles.size(); ++i) {
+                 out.Text(s.m_recentFiles[i]);
              }
          },
          [](CProgramState& s, CStoreReader& in, int) {

@@ -114,6 +114,14 @@ TEST_F(SettingsFilesTest, StateFileRoundTripsUnderAGermanLocale) {
     EXPECT_NE(custom.find("\n0.750000\n2.500000\n"), std::string::npos);
 }
 
+TEST_F(SettingsFilesTest, StateFileKeepsTheNewestSixRecentFiles) {
+    CProgramState s = ChangedState();
+    s.m_recentFiles = {"1", "2", "3", "4", "5", "6", "7", "8"};
+    CProgramState back = ReadState(s.Serialize(), m_dir);
+    EXPECT_EQ(back.m_recentFiles, (std::vector<std::string>{"3", "4", "5", "6", "7", "8"}));
+    EXPECT_EQ(back.m_defaultStyle, s.m_defaultStyle);
+}
+
 TEST_F(SettingsFilesTest, TruncatedStateFileKeepsDefaultsOfTheMissingGroups) {
     const CProgramState written = ChangedState();
     const std::string bytes = written.Serialize();
