@@ -288,6 +288,10 @@ void CPublishRun::SplitSegment() {
 
 void CPublishRun::Walk() {
     const std::vector<uint32_t> order = PlayOrder(m_project);
+    std::vector<CFrameInfo*> frames;
+    for (CFrameInfo* f = m_project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        frames.push_back(f);
+    }
     const float speed = m_settings.m_fPlaybackSpeed > 0 ? m_settings.m_fPlaybackSpeed : 1.0f;
     const float delayScale = m_settings.m_fSwfDelayScale;
 
@@ -296,13 +300,13 @@ void CPublishRun::Walk() {
     double sum = 0;
     for (size_t j = 0; j < order.size(); ++j) {
         starts[j] = int32_t(sum);
-        sum += PublishDuration(*m_project.FrameAt(order[j]), delayScale) / double(speed);
+        sum += PublishDuration(*frames[order[j]], delayScale) / double(speed);
     }
     uint32_t nF0 = 0;
     uint32_t nextUnset = 0;  // frames before it have their start recorded
     for (size_t j = 0; j < order.size(); ++j) {
         const uint32_t index = order[j];
-        CFrameInfo& frame = *m_project.FrameAt(index);
+        CFrameInfo& frame = *frames[index];
         const bool probeOk = MemoryProbe();
         if (!probeOk) {
             m_bCancel = true;
@@ -310,7 +314,7 @@ void CPublishRun::Walk() {
         SplitSegment();
         m_compositor.GoToFrame(index);
         for (uint32_t d = nextUnset; d < index; ++d) {
-            if (m_project.FrameAt(d)->m_bDeleted != 0) {
+            if (frames[d]->m_bDeleted != 0) {
                 m_frameStart[d] = std::max<uint32_t>(1, m_nL);
             }
         }
