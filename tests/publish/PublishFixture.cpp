@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <sys/wait.h>
+#include <QFile>
+#include <QJsonDocument>
+
 CMemoryRecording::CMemoryRecording(const std::string& dir, int width, int height)
     : m_nWidth(width), m_nHeight(height), m_Screen(size_t(width) * height, 0) {
     m_Stream.Begin(m_Project, dir, width, height, true);
@@ -72,6 +76,23 @@ SPublished Publish(CMemoryRecording& recording, CScriptedPrompter& prompter,
     }
     publisher.CreateMovie(outBase);
     return {publisher.Results(), outBase + ".swf"};
+}
+
+SJudgeRun ParseMovie(const std::string& movie) {
+    SJudgeRun run;
+    const std::string json = movie + ".json";
+    const std::string command = "cd '" + CSwfJudges::ToolsDir() + "' && node parse.mjs '" + movie +
+                                "' --compact > '" + json + "' 2>/dev/null";
+    const int status = std::system(command.c_str());
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    QFile file(QString::fromStdString(json));
+    if (file.open(QIODevice::ReadOnly)) {
+        run.output = file.readAll().toStdString();
+        run.json = QJsonDocument::fromJson(QByteArray::fromStdString(run.output)).object();
+    }
+    std::error_code ec;
+    std::filesystem::remove(json, ec);
+    return run;
 }
 
 SPictureDiff Compare(const QImage& shot, const std::vector<uint32_t>& picture, int width,

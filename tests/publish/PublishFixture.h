@@ -15,6 +15,7 @@
 #include "project/FrameCompositor.h"
 #include "project/StreamFile.h"
 #include "publish/MoviePublisher.h"
+#include "tests/swf/SwfJudges.h"
 
 // A screen that the test draws on; every Capture() appends a frame with the rectangle that
 // changed since the last one.
@@ -61,6 +62,9 @@ struct SPublished {
 SPublished Publish(CMemoryRecording& recording, CScriptedPrompter& prompter,
                    const std::string& outBase,
                    const std::function<void(CPublishSettings&)>& edit = {});
+
+// The structural judge's report, read from a file: a long report can be cut short in a pipe.
+SJudgeRun ParseMovie(const std::string& movie);
 
 struct SPictureDiff {
     int nMaxChannel = 0;  // largest difference of one channel

@@ -33,20 +33,6 @@ void Keep(const std::string& movie, const std::string& shots) {
     }
 }
 
-// The structural judge's report of a movie whose report is too long for a pipe.
-SJudgeRun ParseLarge(const std::string& movie, const std::string& json) {
-    SJudgeRun run;
-    const std::string command = "cd '" + CSwfJudges::ToolsDir() + "' && node parse.mjs '" + movie +
-                                "' --compact > '" + json + "' 2>/dev/null";
-    const int status = std::system(command.c_str());
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    QFile file(QString::fromStdString(json));
-    if (file.open(QIODevice::ReadOnly)) {
-        run.json = QJsonDocument::fromJson(file.readAll()).object();
-    }
-    return run;
-}
-
 std::string ShotPath(const std::string& dir, double t) {
     char name[32];
     std::snprintf(name, sizeof name, "shot-%.2f.png", t);
@@ -119,7 +105,7 @@ TEST_F(PublishMovieTest, LosslessFramesShowAtTheirTimesAndAPauseHolds) {
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
     ASSERT_GT(pub.results.nSizeKB, 0);
 
-    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    const SJudgeRun parsed = ParseMovie(pub.movie);
     ExpectCleanParse(parsed);
     EXPECT_EQ(parsed.json["header"].toObject()["signature"].toString(), "CWS");
     EXPECT_EQ(parsed.json["header"].toObject()["widthPx"].toInt(), kW);
@@ -193,7 +179,7 @@ TEST_F(PublishMovieTest, JpegAndTransparentAreasShowWithinTolerance) {
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
     ASSERT_TRUE(std::filesystem::exists(pub.movie));
 
-    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    const SJudgeRun parsed = ParseMovie(pub.movie);
     ExpectCleanParse(parsed);
     int jpeg = 0;
     for (const QJsonValue& tag : parsed.json["tags"].toArray()) {
@@ -233,7 +219,7 @@ TEST_F(PublishMovieTest, LongMoviePlaysAcrossTheSegmentBoundaryAndSeeksBack) {
     });
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
 
-    const SJudgeRun parsed = ParseLarge(pub.movie, m_Dir.File("long.json"));
+    const SJudgeRun parsed = ParseMovie(pub.movie);
     ExpectCleanParse(parsed);
     bool segment = false;
     for (const QJsonValue& tag : parsed.json["tags"].toArray()) {
@@ -271,7 +257,7 @@ TEST_F(PublishMovieTest, VideoExportMarksEveryMovieFrame) {
     const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("video"),
                                    [](CPublishSettings& s) { s.m_bVideoExport = true; });
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
-    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    const SJudgeRun parsed = ParseMovie(pub.movie);
     ExpectCleanParse(parsed);
     const QJsonArray tags = parsed.json["tags"].toArray();
     const int frames = parsed.json["header"].toObject()["frameCount"].toInt();
@@ -315,7 +301,7 @@ TEST_F(PublishMovieTest, EightBitPicturesStayWithinThePaletteError) {
         s.m_nPictureQuality = kQualitySmallFile;
     });
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
-    ExpectCleanParse(CSwfJudges::Parse(pub.movie));
+    ExpectCleanParse(ParseMovie(pub.movie));
 
     const std::string shots = m_Dir.File("shots");
     const SJudgeRun rendered = CSwfJudges::Render(pub.movie, shots, "0.50,1.50");
@@ -349,7 +335,7 @@ TEST_F(PublishMovieTest, StartEndAndFrameTransitionsShowAtTheirTimes) {
         s.m_bFadeOutEnd = true;
     });
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
-    ExpectCleanParse(CSwfJudges::Parse(pub.movie));
+    ExpectCleanParse(ParseMovie(pub.movie));
     const double end = pub.results.nFrameCount / 10.0 + 0.5;  // stopped on its last frame
 
     // Movie frames: the start fade takes 27 frames, frame 1 is shown from 32 to 42, frame 2 from

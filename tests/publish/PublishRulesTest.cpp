@@ -76,7 +76,7 @@ protected:
         const SPublished pub = Publish(rec, m_Prompter, m_Dir.File(base), edit);
         EXPECT_TRUE(pub.results.strError.empty()) << pub.results.strError;
         m_Results = pub.results;
-        return CSwfJudges::Parse(pub.movie);
+        return ParseMovie(pub.movie);
     }
     static int Bitmaps(const SJudgeRun& run) {
         int n = 0;
