@@ -36,6 +36,10 @@ std::span<const SCommand> AllCommands() {
         SCommand{"import-timing", "FILE.lumo",
                  "read the timing data file beside the project into it and save", false,
                  RunImportTiming},
+        SCommand{"publish",
+                 "FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop] "
+                 "[--no-controls]",
+                 "publish the project as the movie OUTBASE.swf", false, RunPublish},
         SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
                  "write a movie of every shape geometry and fill (compressed unless --fws); "
                  "--all: bitmaps, sprite, button, text and scripts",

@@ -18,3 +18,4 @@ int RunImportVideo(std::span<const std::string> args);
 int RunExportTiming(std::span<const std::string> args);
 int RunImportTiming(std::span<const std::string> args);
 int RunRecover(std::span<const std::string> args);
+int RunPublish(std::span<const std::string> args);

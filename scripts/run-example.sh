@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job, from a finished build folder: plays the scripted scene on an X display (a
 # private Xvfb when DISPLAY is not set), records it with `quillo record`, saves it as the
-# project OUT/scene.lumo and describes it with `quillo info`. The built-in example is made in
+# project OUT/scene.lumo, describes it with `quillo info` and publishes it as OUT/scene.swf. The
+# built-in example is made (and published) in
 # OUT as well; without an X server it is the only result.
 #   scripts/run-example.sh [BUILD [OUT [SECONDS]]]
 set -euo pipefail
@@ -31,6 +32,7 @@ trap cleanup EXIT
 fallback() {
     echo "$1; showing the built-in example instead" >&2
     "$QUILLO" info "$OUT/example.lumo"
+    "$QUILLO" publish "$OUT/example.lumo" -o "$OUT/example"
     exit 0
 }
 
@@ -63,3 +65,4 @@ done
 
 "$QUILLO" record "$OUT/scene.lumo" --display "$DISPLAY" --seconds "$SECONDS_TO_RECORD"
 "$QUILLO" info "$OUT/scene.lumo"
+"$QUILLO" publish "$OUT/scene.lumo" -o "$OUT/scene"

@@ -1,0 +1,100 @@
+// `quillo publish FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop]
+// [--no-controls]`: publishes the project as a movie OUTBASE.swf (by default beside the project,
+// named after it) with the project's stored publish settings, the flags overriding the common
+// ones. Progress goes to stderr, the results to stdout.
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/Command.h"
+#include "cli/OpenedProject.h"
+#include "cli/Subcommands.h"
+#include "publish/MoviePublisher.h"
+#include "publish/ProjectPublishSettings.h"
+
+int RunPublish(std::span<const std::string> args) {
+    std::string project;
+    std::string outBase;
+    CPublishSettings flags;
+    bool fps = false;
+    bool quality = false;
+    bool loop = false;
+    bool noControls = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "-o" && hasValue) {
+            outBase = args[++i];
+        } else if (a == "--fps" && hasValue) {
+            const std::string& v = args[++i];
+            auto res = std::from_chars(v.data(), v.data() + v.size(), flags.m_nFrameRate);
+            if (res.ec != std::errc() || res.ptr != v.data() + v.size() || flags.m_nFrameRate < 1 ||
+                flags.m_nFrameRate > 120) {
+                return UsageError("publish", "the frame rate must be 1 to 120, not '" + v + "'");
+            }
+            fps = true;
+        } else if (a == "--quality" && hasValue) {
+            const std::string& v = args[++i];
+            if (v == "small") {
+                flags.m_nPictureQuality = kQualitySmallFile;
+            } else if (v == "appearance") {
+                flags.m_nPictureQuality = kQualityAppearance;
+            } else {
+                return UsageError("publish", "the quality is small or appearance, not '" + v + "'");
+            }
+            quality = true;
+        } else if (a == "--loop") {
+            loop = true;
+        } else if (a == "--no-controls") {
+            noControls = true;
+        } else if (!a.empty() && a[0] == '-') {
+            return UsageError("publish", "unknown option or missing value: " + a);
+        } else if (project.empty()) {
+            project = a;
+        } else {
+            return UsageError("publish", "too many arguments");
+        }
+    }
+    if (project.empty()) {
+        return UsageError("publish", "the project file is missing");
+    }
+    if (outBase.empty()) {
+        std::filesystem::path p(project);
+        outBase = (p.parent_path() / p.stem()).string();
+    } else if (outBase.size() > 4 && outBase.ends_with(".swf")) {
+        outBase.resize(outBase.size() - 4);
+    }
+
+    std::string why;
+    auto opened = OpenProjectForCommand(project, why);
+    if (!opened) {
+        return Failure("publish", why);
+    }
+    opened->compositor->Options().bOutputRunning = true;
+    opened->prompter.SetShowProgress(true);
+    CMoviePublisher publisher(opened->project, *opened->compositor, opened->prompter);
+    CPublishSettings& settings = publisher.Settings();
+    ApplyProjectPublishSettings(opened->project.m_Settings, settings);
+    if (fps) {
+        settings.m_nFrameRate = flags.m_nFrameRate;
+    }
+    if (quality) {
+        settings.m_nPictureQuality = flags.m_nPictureQuality;
+    }
+    settings.m_bLoopMovie = settings.m_bLoopMovie || loop;
+    settings.m_bControlBar = settings.m_bControlBar && !noControls;
+
+    publisher.Start(outBase, {});
+    publisher.Wait();
+    const SPublishResults& r = publisher.Results();
+    if (!r.strError.empty()) {
+        return Failure("publish", r.strError);
+    }
+    if (r.bCancelled) {
+        return Failure("publish", r.strReport);
+    }
+    std::printf("movie %s\nsize %lld KB\nplaying time %d s\nframes %u\nbuild %d\n",
+                r.strMoviePath.c_str(), static_cast<long long>(r.nSizeKB), r.nPlayingSeconds,
+                r.nFrameCount, r.nBuildNumber);
+    return kExitOk;
+}
