@@ -243,7 +243,9 @@ TEST_F(X11RecordingTest, PointerPathClicksKeysAndCursorShapesAreRecorded) {
             m_input->MoveTo(path[i].first, path[i].second);
             if (i == 10) {
                 m_input->Button(1, true);
-                std::this_thread::sleep_for(std::chrono::milliseconds(120));
+                // Held for several ticks, so that a loaded machine still records the press and
+                // the release in different frames.
+                std::this_thread::sleep_for(std::chrono::milliseconds(400));
                 m_input->Button(1, false);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(60));
