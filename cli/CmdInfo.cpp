@@ -8,38 +8,10 @@
 #include "cli/Command.h"
 #include "cli/OpenedProject.h"
 #include "cli/Subcommands.h"
+#include "platform/TextCodec.h"
 #include "project/FrameTiming.h"
 
 namespace {
-
-std::string Utf8(const std::u16string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
 
 // File names of old projects are 8-bit Windows text; anything that is not UTF-8 is shown byte
 // by byte as Latin-1 so that the output stays valid UTF-8.
@@ -50,7 +22,7 @@ std::string Utf8Name(const std::string& name) {
         ascii = ascii && c < 0x80;
         wide.push_back(c);
     }
-    return ascii ? name : Utf8(wide);
+    return ascii ? name : Utf16ToUtf8(wide);
 }
 
 std::string Json(const std::string& text) {
@@ -112,7 +84,7 @@ struct SOverlay {
 std::vector<SOverlay> Overlays(const CFrameInfo& f) {
     std::vector<SOverlay> out;
     if (f.HasTalkBubble()) {
-        out.push_back({"bubble", f.m_pText ? Utf8(*f.m_pText) : std::string()});
+        out.push_back({"bubble", f.m_pText ? Utf16ToUtf8(*f.m_pText) : std::string()});
     }
     if (f.HasHotspot()) {
         char rc[80];
@@ -122,7 +94,7 @@ std::vector<SOverlay> Overlays(const CFrameInfo& f) {
         out.push_back({"hotspot", rc});
     }
     if (f.HasChapter()) {
-        out.push_back({"chapter", Utf8(*f.m_pChapter)});
+        out.push_back({"chapter", Utf16ToUtf8(*f.m_pChapter)});
     }
     if (f.HasSound()) {
         out.push_back({"sound", Utf8Name(*f.m_pszSound)});

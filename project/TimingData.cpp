@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/TextCodec.h"
 #include "project/BubbleStyle.h"
 #include "project/DemoProject.h"
 #include "project/ProjectFile.h"
@@ -19,24 +20,6 @@ namespace {
 
 constexpr const char* kConversionError = "##ERROR##";
 constexpr const char* kUnicodeMarker = "UNICODE";
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // UTF-8 to UTF-16; nothing for bytes that are not UTF-8.
 std::optional<std::u16string> FromUtf8(std::string_view text) {

@@ -1,6 +1,9 @@
 #include "swf/SwfMatrix.h"
 
+#include <cmath>
+
 #include "swf/SwfBitWriter.h"
+#include "swf/SwfRect.h"
 #include "swf/SwfValueBits.h"
 
 CSwfMatrix::CSwfMatrix(bool hasScale, int32_t scaleX, int32_t scaleY, bool hasRotate,
@@ -40,4 +43,24 @@ void CSwfMatrix::Write(CSwfBitWriter& writer) const {
     writer.WriteBits(m_nTranslateX, m_nTranslateBits);
     writer.WriteBits(m_nTranslateY, m_nTranslateBits);
     writer.Align();
+}
+
+CSwfMatrix CentredTransform(const CSwfRect& bounds, int32_t translateX, int32_t translateY,
+                            int32_t rotation16, int32_t scaleX16, int32_t scaleY16) {
+    constexpr double kRadiansPerDegree = 0.017453292519943295;
+    const double theta =
+        static_cast<double>(static_cast<float>(rotation16 / 65536.0)) * kRadiansPerDegree;
+    const double sx = static_cast<float>(scaleX16 / 65536.0);
+    const double sy = static_cast<float>(scaleY16 / 65536.0);
+    const double cx =
+        static_cast<int32_t>((static_cast<double>(bounds.m_nXMin) + bounds.m_nXMax) / 2.0);
+    const double cy =
+        static_cast<int32_t>((static_cast<double>(bounds.m_nYMin) + bounds.m_nYMax) / 2.0);
+    const double c = std::cos(theta);
+    const double s = std::sin(theta);
+    auto trunc = [](double v) { return static_cast<int32_t>(v); };
+    return CSwfMatrix(true, trunc(c * sx * 65536.0), trunc(c * sy * 65536.0), true,
+                      trunc(sx * s * 65536.0), -trunc(s * sy * 65536.0),
+                      translateX - trunc(sx * (c * cx - s * cy - cx)),
+                      translateY - trunc(sy * (s * cx + c * cy - cy)));
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class CSwfBitWriter;
+class CSwfRect;
 
 class CSwfMatrix {
 public:
@@ -27,3 +28,8 @@ public:
     int32_t m_nTranslateY = 0;
     bool m_bEmpty = true;
 };
+
+// The placement matrix of a display object: scaled and rotated (degrees in 16.16) about the
+// centre of its bounds, then translated.
+CSwfMatrix CentredTransform(const CSwfRect& bounds, int32_t translateX, int32_t translateY,
+                            int32_t rotation16, int32_t scaleX16, int32_t scaleY16);

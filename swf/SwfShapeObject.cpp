@@ -8,12 +8,6 @@
 #include "swf/SwfTag.h"
 #include "swf/SwfTagList.h"
 
-namespace {
-
-constexpr double kRadiansPerDegree = 0.017453292519943295;
-
-}  // namespace
-
 CSwfShapeObject::CSwfShapeObject(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     : m_rcBounds(x1, y1, x2, y2) {}
 
@@ -107,21 +101,8 @@ bool CSwfShapeObject::HasMatrix() const {
 }
 
 CSwfMatrix CSwfShapeObject::GetMatrix() const {
-    const double theta =
-        static_cast<double>(static_cast<float>(m_nRotation / 65536.0)) * kRadiansPerDegree;
-    const double sx = static_cast<float>(m_nScaleX / 65536.0);
-    const double sy = static_cast<float>(m_nScaleY / 65536.0);
-    const double cx =
-        static_cast<int32_t>((static_cast<double>(m_rcBounds.m_nXMin) + m_rcBounds.m_nXMax) / 2.0);
-    const double cy =
-        static_cast<int32_t>((static_cast<double>(m_rcBounds.m_nYMin) + m_rcBounds.m_nYMax) / 2.0);
-    const double c = std::cos(theta);
-    const double s = std::sin(theta);
-    auto trunc = [](double v) { return static_cast<int32_t>(v); };
-    return CSwfMatrix(true, trunc(c * sx * 65536.0), trunc(c * sy * 65536.0), true,
-                      trunc(sx * s * 65536.0), -trunc(s * sy * 65536.0),
-                      m_nTranslateX - trunc(sx * (c * cx - s * cy - cx)),
-                      m_nTranslateY - trunc(sy * (s * cx + c * cy - cy)));
+    return CentredTransform(m_rcBounds, m_nTranslateX, m_nTranslateY, m_nRotation, m_nScaleX,
+                            m_nScaleY);
 }
 
 void CSwfShapeObject::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {

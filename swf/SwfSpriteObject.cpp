@@ -1,14 +1,11 @@
 #include "swf/SwfSpriteObject.h"
 
-#include <cmath>
-
 #include "swf/SwfBitWriter.h"
 #include "swf/SwfMovie.h"
 #include "swf/SwfTagList.h"
 
 namespace {
 constexpr uint16_t kCodeDefineSprite = 39;
-constexpr double kRadiansPerDegree = 0.017453292519943295;
 }  // namespace
 
 void CSwfDefineSprite::Write(CSwfBitWriter& writer) {
@@ -65,19 +62,6 @@ bool CSwfSpriteObject::HasMatrix() const {
 }
 
 CSwfMatrix CSwfSpriteObject::GetMatrix() const {
-    const double theta =
-        static_cast<double>(static_cast<float>(m_nRotation / 65536.0)) * kRadiansPerDegree;
-    const double sx = static_cast<float>(m_nScaleX / 65536.0);
-    const double sy = static_cast<float>(m_nScaleY / 65536.0);
-    const double cx =
-        static_cast<int32_t>((static_cast<double>(m_rcBounds.m_nXMin) + m_rcBounds.m_nXMax) / 2.0);
-    const double cy =
-        static_cast<int32_t>((static_cast<double>(m_rcBounds.m_nYMin) + m_rcBounds.m_nYMax) / 2.0);
-    const double c = std::cos(theta);
-    const double s = std::sin(theta);
-    auto trunc = [](double v) { return static_cast<int32_t>(v); };
-    return CSwfMatrix(true, trunc(c * sx * 65536.0), trunc(c * sy * 65536.0), true,
-                      trunc(sx * s * 65536.0), -trunc(s * sy * 65536.0),
-                      m_nTranslateX - trunc(sx * (c * cx - s * cy - cx)),
-                      m_nTranslateY - trunc(sy * (s * cx + c * cy - cy)));
+    return CentredTransform(m_rcBounds, m_nTranslateX, m_nTranslateY, m_nRotation, m_nScaleX,
+                            m_nScaleY);
 }

@@ -1,52 +1,10 @@
 #include "swf/SwfString.h"
 
+#include "platform/TextCodec.h"
 #include "swf/SwfBitWriter.h"
 
-namespace {
-
-void PutUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-bool IsHigh(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLow(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-}  // namespace
-
 CSwfString CSwfString::FromUtf16(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
-            PutUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
-                             (static_cast<char32_t>(text[i + 1]) - 0xDC00));
-            ++i;
-        } else if (IsHigh(c) || IsLow(c)) {
-            PutUtf8(out, 0xFFFD);
-        } else {
-            PutUtf8(out, c);
-        }
-    }
-    return CSwfString(out);
+    return CSwfString(Utf16ToUtf8(text));
 }
 
 void CSwfString::Write(CSwfBitWriter& writer, bool terminate) const {

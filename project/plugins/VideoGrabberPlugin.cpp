@@ -11,36 +11,10 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "platform/TextCodec.h"
 #include "project/VideoGrabber.h"
 
 namespace {
-
-std::string ToUtf8(const char16_t* p) {
-    std::string out;
-    for (; p != nullptr && *p != 0; ++p) {
-        char32_t c = *p;
-        if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-            ++p;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 class CDecoder {
 public:
@@ -165,7 +139,8 @@ extern "C" __attribute__((visibility("default"))) int GrabVideo(const char16_t* 
     }
     av_log_set_level(AV_LOG_QUIET);
     CDecoder decoder;
-    if (!decoder.Open(ToUtf8(pszFileName))) {
+    if (!decoder.Open(Utf16ToUtf8(pszFileName != nullptr ? std::u16string_view(pszFileName)
+                                                         : std::u16string_view()))) {
         callback(0, 1, 0, 0, nullptr, pUser);
         return 0;
     }
