@@ -2,7 +2,8 @@
 
 namespace {
 void Simple(IPrompter& prompter, std::string_view text, std::string_view caption, EMsgIcon icon) {
-    prompter.Message({std::string(text), std::string(caption), icon, EMsgButtons::Ok, EMsgAnswer::Ok});
+    prompter.Message(
+        {std::string(text), std::string(caption), icon, EMsgButtons::Ok, EMsgAnswer::Ok});
 }
 }  // namespace
 
@@ -18,8 +19,11 @@ void IPrompter::Info(std::string_view text, std::string_view caption) {
     Simple(*this, text, caption, EMsgIcon::Information);
 }
 
-CProgressScope::CProgressScope(IPrompter& prompter, std::string_view caption) : m_prompter(prompter) {
+CProgressScope::CProgressScope(IPrompter& prompter, std::string_view caption)
+    : m_prompter(prompter) {
     m_prompter.BeginProgress(caption);
 }
 
-CProgressScope::~CProgressScope() { m_prompter.EndProgress(); }
+CProgressScope::~CProgressScope() {
+    m_prompter.EndProgress();
+}

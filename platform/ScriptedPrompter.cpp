@@ -34,7 +34,9 @@ void CScriptedPrompter::BeginProgress(std::string_view caption) {
     m_progressOpen = true;
 }
 
-void CScriptedPrompter::SetProgress(int percent) { m_steps.push_back({m_caption, percent}); }
+void CScriptedPrompter::SetProgress(int percent) {
+    m_steps.push_back({m_caption, percent});
+}
 
 bool CScriptedPrompter::IsCancelled() {
     return m_cancelAfter >= 0 && static_cast<int>(m_steps.size()) >= m_cancelAfter;

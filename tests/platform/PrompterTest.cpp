@@ -29,8 +29,9 @@ TEST(ScriptedPrompter, AnswersInOrderThenFallsBackToDefault) {
     prompter.Error("Disk full", "Quillo Error");
     ASSERT_EQ(prompter.Messages().size(), 3u);
     EXPECT_EQ(prompter.Messages()[2].icon, EMsgIcon::Error);
-    EXPECT_EQ(prompter.Transcript(),
-              "Quillo Warning: Save changes?\nQuillo Warning: Save changes?\nQuillo Error: Disk full\n");
+    EXPECT_EQ(
+        prompter.Transcript(),
+        "Quillo Warning: Save changes?\nQuillo Warning: Save changes?\nQuillo Error: Disk full\n");
 }
 
 TEST(ScriptedPrompter, ProgressScopeClosesAndCancelFollowsSteps) {
@@ -61,8 +62,8 @@ TEST(ConsolePrompter, WritesMessagesWithDefaultAnswerAndTakesPresetName) {
     std::FILE* f = std::tmpfile();
     ASSERT_NE(f, nullptr);
     CConsolePrompter prompter(f);
-    EXPECT_EQ(prompter.Message({"Overwrite?", "Quillo Warning", EMsgIcon::Warning, EMsgButtons::YesNo,
-                                EMsgAnswer::No}),
+    EXPECT_EQ(prompter.Message({"Overwrite?", "Quillo Warning", EMsgIcon::Warning,
+                                EMsgButtons::YesNo, EMsgAnswer::No}),
               EMsgAnswer::No);
     prompter.PresetFileName("out.lumo");
     EXPECT_EQ(prompter.AskSaveName({"Save", "", ""}), "out.lumo");
