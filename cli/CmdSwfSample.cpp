@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -37,15 +36,26 @@ std::unique_ptr<T> Box(int32_t x, int32_t y, int32_t right, int32_t bottom, Extr
 
 }  // namespace
 
-int RunSwfSample(std::span<const std::string> args) {
-    if (std::find(args.begin(), args.end(), "--all") != args.end()) {
-        return RunSwfSampleAll(args);
+int SaveSwfSample(CSwfMovie& movie, const std::string& out, bool uncompressed) {
+    if (!movie.Save(out)) {
+        return Failure("swf-sample", movie.Error());
     }
+    std::string error;
+    if (!uncompressed && !CompressSwfFile(out, &error)) {
+        return Failure("swf-sample", error);
+    }
+    return kExitOk;
+}
+
+int RunSwfSample(std::span<const std::string> args) {
     bool uncompressed = false;
+    bool all = false;
     std::string out;
     for (const std::string& a : args) {
         if (a == "--fws") {
             uncompressed = true;
+        } else if (a == "--all") {
+            all = true;
         } else if (!a.empty() && a[0] == '-') {
             return UsageError("swf-sample", "unknown option " + a);
         } else if (out.empty()) {
@@ -56,6 +66,9 @@ int RunSwfSample(std::span<const std::string> args) {
     }
     if (out.empty()) {
         return UsageError("swf-sample", "the output file is missing");
+    }
+    if (all) {
+        return WriteSwfSampleAll(out, uncompressed);
     }
 
     CSwfMovie movie;
@@ -134,12 +147,5 @@ int RunSwfSample(std::span<const std::string> args) {
     circle->SetTranslate(U(-40), 0);
     fourth.AddObject(*circle);
 
-    if (!movie.Save(out)) {
-        return Failure("swf-sample", movie.Error());
-    }
-    std::string error;
-    if (!uncompressed && !CompressSwfFile(out, &error)) {
-        return Failure("swf-sample", error);
-    }
-    return kExitOk;
+    return SaveSwfSample(movie, out, uncompressed);
 }

@@ -13,7 +13,6 @@
 #include "swf/SwfBitmapData.h"
 #include "swf/SwfBitmapRect.h"
 #include "swf/SwfButton.h"
-#include "swf/SwfCompress.h"
 #include "swf/SwfEditText.h"
 #include "swf/SwfFont.h"
 #include "swf/SwfMovie.h"
@@ -197,26 +196,7 @@ std::vector<uint8_t> JpegPicture() {
 
 }  // namespace
 
-int RunSwfSampleAll(std::span<const std::string> args) {
-    bool uncompressed = false;
-    std::string out;
-    for (const std::string& a : args) {
-        if (a == "--fws") {
-            uncompressed = true;
-        } else if (a == "--all") {
-            continue;
-        } else if (!a.empty() && a[0] == '-') {
-            return UsageError("swf-sample", "unknown option " + a);
-        } else if (out.empty()) {
-            out = a;
-        } else {
-            return UsageError("swf-sample", "too many arguments");
-        }
-    }
-    if (out.empty()) {
-        return UsageError("swf-sample", "the output file is missing");
-    }
-
+int WriteSwfSampleAll(const std::string& out, bool uncompressed) {
     CSwfMovie movie;
     movie.SetStageSize(U(480), U(360));
     movie.SetFrameRate(4);
@@ -339,12 +319,5 @@ int RunSwfSampleAll(std::span<const std::string> args) {
         frame.CloseActions();
     }
 
-    if (!movie.Save(out)) {
-        return Failure("swf-sample", movie.Error());
-    }
-    std::string error;
-    if (!uncompressed && !CompressSwfFile(out, &error)) {
-        return Failure("swf-sample", error);
-    }
-    return kExitOk;
+    return SaveSwfSample(movie, out, uncompressed);
 }

@@ -4,10 +4,15 @@
 #include <span>
 #include <string>
 
+class CSwfMovie;
+
 int RunExample(std::span<const std::string> args);
 int RunSwfSample(std::span<const std::string> args);
+
 // `swf-sample --all`: bitmaps, a sprite, a button, a bound text field and frame scripts.
-int RunSwfSampleAll(std::span<const std::string> args);
+int WriteSwfSampleAll(const std::string& out, bool uncompressed);
+// Saves a sample movie to `out`, compressed unless `uncompressed`.
+int SaveSwfSample(CSwfMovie& movie, const std::string& out, bool uncompressed);
 int RunInfo(std::span<const std::string> args);
 int RunFrame(std::span<const std::string> args);
 int RunCheck(std::span<const std::string> args);
