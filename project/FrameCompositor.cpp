@@ -51,6 +51,8 @@ void CFrameCompositor::Reset() {
     m_bMissing = false;
     m_Cursor = SCursorLayer{};
     m_Picture = CPixelPicture{};
+    m_nOriginX = 0;
+    m_nOriginY = 0;
     m_Blocks.clear();
 }
 
@@ -133,6 +135,39 @@ void CFrameCompositor::Origin(const CFrameInfo& frame, int& nX, int& nY) const {
     nY = m_bPan ? frame.m_nPanY : 0;
 }
 
+void CFrameCompositor::SourceOffset(const CFrameInfo& frame, int& nX, int& nY) const {
+    nX = 0;
+    nY = 0;
+    const CStreamFile* pSource = frame.m_nSource > 0 ? SourceOf(frame) : nullptr;
+    if (pSource == nullptr) {
+        return;
+    }
+    // Another project's recording sits centred in the recorded area, as combining placed its
+    // overlays; one that is larger keeps its top-left corner.
+    nX = std::max(0, (m_Project.m_nWidth - pSource->Header().nWidth) / 2);
+    nY = std::max(0, (m_Project.m_nHeight - pSource->Header().nHeight) / 2);
+}
+
+bool CFrameCompositor::CoversRecordedArea(const CFrameInfo& frame) const {
+    const CStreamFile* pSource = frame.m_nSource > 0 ? SourceOf(frame) : nullptr;
+    return pSource == nullptr || (pSource->Header().nWidth >= m_Project.m_nWidth &&
+                                  pSource->Header().nHeight >= m_Project.m_nHeight);
+}
+
+bool CFrameCompositor::BeginsRun(uint32_t nIndex) const {
+    return nIndex > 0 && m_Frames[nIndex - 1]->m_nSource != m_Frames[nIndex]->m_nSource;
+}
+
+bool CFrameCompositor::ClearsFirst(uint32_t nIndex) const {
+    const CFrameInfo& frame = *m_Frames[nIndex];
+    if (m_bPan || SourceOf(frame) == nullptr) {
+        return false;
+    }
+    // The first frame of another project's run starts from an empty picture, as it does in its
+    // own project; so does a key frame of a smaller recording, whose border it does not cover.
+    return BeginsRun(nIndex) || (frame.m_bKeyFrame != 0 && !CoversRecordedArea(frame));
+}
+
 const CStreamFile* CFrameCompositor::SourceOf(const CFrameInfo& frame) const {
     const int32_t nSource = frame.m_nSource;
     if (nSource < 0 || static_cast<size_t>(nSource) >= m_Sources.size()) {
@@ -152,12 +187,13 @@ bool CFrameCompositor::StartsAfresh(uint32_t nIndex) {
         return pPan != nullptr && pPan->m_nWidth == m_Picture.m_nWidth &&
                pPan->m_nHeight == m_Picture.m_nHeight;
     }
-    return frame.m_bKeyFrame != 0 || frame.m_bRedrawAll != 0;
+    return frame.m_bKeyFrame != 0 || frame.m_bRedrawAll != 0 || ClearsFirst(nIndex);
 }
 
 bool CFrameCompositor::RestoresBackward(uint32_t nIndex) const {
     const CFrameInfo& frame = *m_Frames[nIndex];
-    return SourceOf(frame) != nullptr && !frame.m_bRedrawAll && !(m_bPan && frame.m_pPanPicture);
+    return SourceOf(frame) != nullptr && !frame.m_bRedrawAll && !(m_bPan && frame.m_pPanPicture) &&
+           !BeginsRun(nIndex);
 }
 
 bool CFrameCompositor::BuildFrame(CFrameInfo& frame, int nDirection) {
@@ -179,6 +215,8 @@ bool CFrameCompositor::BuildAt(uint32_t nIndex, int nDirection) {
     if (frame.m_bRedrawAll && nDirection > 0) {
         std::fill(m_Picture.m_Pixels.begin(), m_Picture.m_Pixels.end(),
                   m_Options.crBackground & 0xFFFFFF);
+    } else if (nDirection > 0 && ClearsFirst(nIndex)) {
+        std::fill(m_Picture.m_Pixels.begin(), m_Picture.m_Pixels.end(), 0);
     }
     const CStreamFile* pSource = SourceOf(frame);
     if (pSource == nullptr) {
@@ -285,6 +323,11 @@ void CFrameCompositor::ApplyRect(const SStreamRecordHead& head, CByteReader& rea
     int nOriginX = 0;
     int nOriginY = 0;
     Origin(frame, nOriginX, nOriginY);
+    int nSourceX = 0;
+    int nSourceY = 0;
+    SourceOffset(frame, nSourceX, nSourceY);
+    nOriginX += nSourceX;
+    nOriginY += nSourceY;
     const int x0 = rc.nLeft + nOriginX;
     const int y0 = rc.nTop + nOriginY;
     const int x1 = rc.nRight + nOriginX;
@@ -315,18 +358,22 @@ void CFrameCompositor::ReadCursor(const SStreamRecordHead& head, CByteReader& re
     int nOriginX = 0;
     int nOriginY = 0;
     Origin(frame, nOriginX, nOriginY);
-    if (!rc.Valid() || rc.nLeft + nOriginX < 0 || rc.nTop + nOriginY < 0 ||
-        rc.nRight + nOriginX >= m_Picture.m_nWidth ||
-        rc.nBottom + nOriginY >= m_Picture.m_nHeight) {
+    int nSourceX = 0;
+    int nSourceY = 0;
+    SourceOffset(frame, nSourceX, nSourceY);
+    if (!rc.Valid() || rc.nLeft + nSourceX + nOriginX < 0 || rc.nTop + nSourceY + nOriginY < 0 ||
+        rc.nRight + nSourceX + nOriginX >= m_Picture.m_nWidth ||
+        rc.nBottom + nSourceY + nOriginY >= m_Picture.m_nHeight) {
         m_bDamaged = true;
         m_Decoder.SkipRect(reader, rc.PixelCount());
         return;
     }
-    frame.m_nRecCursorX = rc.nLeft;
-    frame.m_nRecCursorY = rc.nTop;
+    // Cursor positions are kept in pixels of the recorded area.
+    frame.m_nRecCursorX = rc.nLeft + nSourceX;
+    frame.m_nRecCursorY = rc.nTop + nSourceY;
     if (frame.m_nCursorX == kCursorUnknown) {
-        frame.m_nCursorX = rc.nLeft;
-        frame.m_nCursorY = rc.nTop;
+        frame.m_nCursorX = frame.m_nRecCursorX;
+        frame.m_nCursorY = frame.m_nRecCursorY;
     }
     SCursorLayer& layer = m_Cursor;
     layer.bPresent = true;
@@ -497,6 +544,10 @@ uint32_t CFrameCompositor::GoToFrame(uint32_t nIndex, unsigned nSearch) {
         StartOverForward(nTarget);
     } else if (walk.start == EWalkStart::Last) {
         if (CanWalkBackward(nTarget + 1, n - 1)) {
+            if (!CoversRecordedArea(*m_Frames[n - 1])) {
+                // The last picture restores only its own part; the border stays empty.
+                std::fill(m_Picture.m_Pixels.begin(), m_Picture.m_Pixels.end(), 0);
+            }
             WalkBackward(n - 1, nTarget);
         } else {
             StartOverForward(nTarget);
@@ -513,6 +564,7 @@ uint32_t CFrameCompositor::GoToFrame(uint32_t nIndex, unsigned nSearch) {
 
     m_nCurrent = nTarget;
     m_pCurrent = m_Frames[nTarget];
+    Origin(*m_pCurrent, m_nOriginX, m_nOriginY);
     m_nDirection = walk.nDirection;
     m_bBuilt = true;
     m_Project.SetCurrentFrame(nTarget);

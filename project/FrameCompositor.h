@@ -103,7 +103,8 @@ public:
     // The picture as shown: the walk's picture with edited pictures and the cursor layer.
     const CPixelPicture& ShownPicture();
     const SCursorLayer& CursorLayer() const { return m_Cursor; }
-    // Where the recorded area sits in the picture (non-zero only in a pan recording).
+    // Where the current frame's recorded area sits in the picture (non-zero only in a pan
+    // recording).
     int OriginX() const { return m_nOriginX; }
     int OriginY() const { return m_nOriginY; }
 
@@ -138,6 +139,13 @@ private:
                    bool bKeep);
     void ReadCursor(const SStreamRecordHead& head, CByteReader& reader, CFrameInfo& frame);
     const CStreamFile* SourceOf(const CFrameInfo& frame) const;
+    // Where the pictures of the frame's source stream sit in the recorded area.
+    void SourceOffset(const CFrameInfo& frame, int& nX, int& nY) const;
+    bool CoversRecordedArea(const CFrameInfo& frame) const;
+    // The frame takes its picture from another stream than the frame before it.
+    bool BeginsRun(uint32_t nIndex) const;
+    // Applying the frame forward starts from an empty picture.
+    bool ClearsFirst(uint32_t nIndex) const;
     const CPixelPicture* PanPicture(CFrameInfo& frame);
     void Origin(const CFrameInfo& frame, int& nX, int& nY) const;
     // Applying the frame forward gives the same picture whatever was there before.

@@ -160,6 +160,97 @@ TEST_F(CombineTest, EditingOnlyReadsPicturesFromItsSourcesAndMissesAMovedOne) {
     EXPECT_TRUE(out->compositor->PictureMissing());
 }
 
+// A smaller project combined by editing information only shows its pictures where the pixel
+// combine puts them: centred, with an empty border, whichever way the editor walks.
+TEST_F(CombineTest, EditingOnlyShowsThePicturesOfThePixelCombine) {
+    const std::vector<std::string> files = {
+        Make("small.lumo", 800, 600, 5, 0x00FF00, 11),
+        Make("large.lumo", 1024, 768, 4, 0x0000FF, 12),
+        Make("odd.lumo", 631, 477, 8, 0xFF0000, 13),
+    };
+    const fs::path pixelsFile = m_dir.File("pixels.lumo");
+    ASSERT_TRUE(CombineProjects(files, false, m_prompter,
+                                {.tempDir = m_dir.File("tmp"), .outputName = pixelsFile}))
+        << m_prompter.Transcript();
+    ASSERT_TRUE(CombineProjects(files, true, m_prompter, Options())) << m_prompter.Transcript();
+    auto pixels = OpenOps(pixelsFile);
+    auto editing = OpenOps(m_dir.File("combined.lumo"));
+    ASSERT_NE(pixels, nullptr);
+    ASSERT_NE(editing, nullptr);
+    ASSERT_EQ(editing->project.FrameCount(), 17u);
+    ASSERT_EQ(pixels->project.FrameCount(), 17u);
+
+    std::vector<uint32_t> order;
+    for (uint32_t i = 0; i < 17; ++i) {
+        order.push_back(i);
+    }
+    for (uint32_t i = 17; i-- > 0;) {
+        order.push_back(i);
+    }
+    for (uint32_t i : {16u, 2u, 7u, 5u, 12u, 9u, 0u, 14u, 4u}) {
+        order.push_back(i);
+    }
+    for (size_t k = 0; k < order.size(); ++k) {
+        const uint32_t i = order[k];
+        SCOPED_TRACE("step " + std::to_string(k) + ", frame " + std::to_string(i + 1));
+        const CPixelPicture expected = pixels->PictureAt(i);
+        const CPixelPicture shown = editing->PictureAt(i);
+        ASSERT_EQ(shown.m_nWidth, 1024);
+        EXPECT_TRUE(shown.m_Pixels == expected.m_Pixels);
+        EXPECT_TRUE(editing->compositor->ShownPicture().m_Pixels ==
+                    pixels->compositor->ShownPicture().m_Pixels)
+            << "with the cursor";
+        EXPECT_FALSE(editing->compositor->Damaged());
+    }
+}
+
+// Pixel combining with a pan recording: the combined recording is as small as the smallest, and
+// every frame of the pan recording shows its recorded area from its own pan origin.
+TEST_F(CombineTest, PanRecordingIsCombinedFromItsPanOrigins) {
+    const std::string pan = m_dir.File("pan.lumo");
+    RecordPanProjectFile(m_dir.Path().string(), pan, 30, 20, 70, 50, 9, 21);
+    const std::string flat = Make("flat.lumo", 40, 24, 4, 0x00FF00, 22);
+    std::vector<std::vector<uint32_t>> expected;
+    {
+        auto in = OpenOps(pan);
+        ASSERT_NE(in, nullptr);
+        for (uint32_t i = 0; i < in->project.FrameCount(); ++i) {
+            expected.push_back(RecordedArea(*in, i));
+        }
+    }
+    {
+        // The flat recording keeps its top-left 30 x 20 pixels.
+        auto in = OpenOps(flat);
+        ASSERT_NE(in, nullptr);
+        for (uint32_t i = 0; i < in->project.FrameCount(); ++i) {
+            const CPixelPicture picture = in->PictureAt(i);
+            std::vector<uint32_t> area;
+            for (int y = 0; y < 20; ++y) {
+                for (int x = 0; x < 30; ++x) {
+                    area.push_back(picture.m_Pixels[static_cast<size_t>(y) * 40 + x]);
+                }
+            }
+            expected.push_back(area);
+        }
+    }
+
+    ASSERT_TRUE(CombineProjects({pan, flat}, false, m_prompter, Options()))
+        << m_prompter.Transcript();
+    auto out = OpenOps(m_dir.File("combined.lumo"));
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->project.m_nWidth, 30);
+    EXPECT_EQ(out->project.m_nHeight, 20);
+    ASSERT_EQ(out->project.FrameCount(), expected.size());
+    for (uint32_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(out->PictureAt(i).m_Pixels, expected[i]);
+        EXPECT_FALSE(out->project.FrameAt(i)->m_pPanPicture.has_value());
+    }
+    for (uint32_t i = static_cast<uint32_t>(expected.size()); i-- > 0;) {
+        EXPECT_EQ(out->PictureAt(i).m_Pixels, expected[i]) << "backward " << i;
+    }
+}
+
 TEST_F(CombineTest, TooFewOrUnreadableFilesAreRefused) {
     const std::string one = Make("one.lumo", 32, 24, 3, 1, 7);
     EXPECT_FALSE(CombineProjects({one}, false, m_prompter, Options()));

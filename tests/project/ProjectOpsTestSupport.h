@@ -12,6 +12,7 @@
 #include "platform/ScriptedPrompter.h"
 #include "project/DemoProject.h"
 #include "project/FrameCompositor.h"
+#include "project/PictureBlock.h"
 #include "project/ProjectFile.h"
 #include "tests/project/StreamTestRecorder.h"
 
@@ -71,4 +72,90 @@ inline void RecordProjectFile(const std::string& dir, const std::string& path, i
     ASSERT_TRUE(rec.Stream().Stop(files));
     CProjectFile file(project, prompter);
     ASSERT_TRUE(file.SaveNewRecording(files, path));
+}
+
+// Records a pan recording: a `nWidth` x `nHeight` area that moves over a `nDesktopWidth` x
+// `nDesktopHeight` desktop whose picture the first frame keeps. Every frame moves the area and
+// changes a small part of the desktop inside it; some frames change the whole area, some carry a
+// cursor. Saved under `path`.
+inline void RecordPanProjectFile(const std::string& dir, const std::string& path, int nWidth,
+                                 int nHeight, int nDesktopWidth, int nDesktopHeight, int nFrames,
+                                 unsigned nSeed = 1) {
+    CDemoProject project;
+    CScriptedPrompter prompter;
+    std::mt19937 rng(nSeed);
+    CCaptureStream stream;
+    ASSERT_TRUE(stream.Begin(project, dir, nWidth, nHeight, false));
+    CPixelPicture desktop{
+        nDesktopWidth, nDesktopHeight,
+        std::vector<uint32_t>(static_cast<size_t>(nDesktopWidth) * nDesktopHeight)};
+    for (uint32_t& px : desktop.m_Pixels) {
+        px = CTestRecorder::Colour(rng);
+    }
+    auto window = [&](int nX, int nY) {
+        std::vector<uint32_t> out(static_cast<size_t>(nWidth) * nHeight);
+        for (int y = 0; y < nHeight; ++y) {
+            for (int x = 0; x < nWidth; ++x) {
+                out[static_cast<size_t>(y) * nWidth + x] =
+                    desktop.m_Pixels[static_cast<size_t>(nY + y) * nDesktopWidth + nX + x];
+            }
+        }
+        return out;
+    };
+    for (int i = 0; i < nFrames; ++i) {
+        const int nX = (i * 7) % (nDesktopWidth - nWidth + 1);
+        const int nY = (i * 5) % (nDesktopHeight - nHeight + 1);
+        CFrameInfo& frame = stream.AppendCapturedFrame(
+            SCaptureContext{static_cast<uint16_t>(nX), static_cast<uint16_t>(nY)});
+        const bool bWhole = i == 0 || i % 4 == 2;
+        const int l = bWhole ? 0 : (i * 3) % (nWidth - 6);
+        const int t = bWhole ? 0 : (i * 2) % (nHeight - 5);
+        const int r = bWhole ? nWidth - 1 : l + 5;
+        const int b = bWhole ? nHeight - 1 : t + 4;
+        const std::vector<uint32_t> before = window(nX, nY);
+        if (i == 0) {
+            frame.m_pPanPicture = EncodePictureBlock(desktop);
+        } else {
+            const uint32_t cr = CTestRecorder::Colour(rng);
+            for (int y = t; y <= b; ++y) {
+                for (int x = l; x <= r; ++x) {
+                    desktop.m_Pixels[static_cast<size_t>(nY + y) * nDesktopWidth + nX + x] =
+                        rng() % 3 == 0 ? CTestRecorder::Colour(rng) : cr;
+                }
+            }
+        }
+        const std::vector<uint32_t> after = window(nX, nY);
+        stream.WriteRect(l, t, r, b, before.data(), static_cast<size_t>(nWidth), kRecordOldPixels);
+        stream.WriteRect(l, t, r, b, after.data(), static_cast<size_t>(nWidth), kRecordNewPixels);
+        frame.m_bKeyFrame = bWhole ? 1 : 0;
+        if (i % 3 == 1) {
+            std::vector<uint32_t> cursor(after.size(), CTestRecorder::Colour(rng));
+            stream.WriteRect(1, 2, 3, 4, cursor.data(), static_cast<size_t>(nWidth), kRecordCursor,
+                             4, true);
+        }
+        stream.WriteTick(6 + static_cast<uint32_t>(i));
+    }
+    SCaptureFiles files;
+    ASSERT_TRUE(stream.Stop(files));
+    CProjectFile file(project, prompter);
+    ASSERT_TRUE(file.SaveNewRecording(files, path));
+}
+
+// The recorded area of the frame at `nIndex` as the compositor shows it: the part of the
+// picture at the frame's pan origin.
+inline std::vector<uint32_t> RecordedArea(SOpsProject& ops, uint32_t nIndex) {
+    const CPixelPicture picture = ops.PictureAt(nIndex);
+    const CFrameInfo& frame = *ops.project.FrameAt(nIndex);
+    const int nWidth = ops.project.m_nWidth;
+    const int nHeight = ops.project.m_nHeight;
+    const bool bPan = picture.m_nWidth != nWidth || picture.m_nHeight != nHeight;
+    const int nX = bPan ? frame.m_nPanX : 0;
+    const int nY = bPan ? frame.m_nPanY : 0;
+    std::vector<uint32_t> out;
+    for (int y = nY; y < nY + nHeight && y < picture.m_nHeight; ++y) {
+        for (int x = nX; x < nX + nWidth && x < picture.m_nWidth; ++x) {
+            out.push_back(picture.m_Pixels[static_cast<size_t>(y) * picture.m_nWidth + x]);
+        }
+    }
+    return out;
 }
