@@ -1,5 +1,6 @@
 #include "project/RemoveDeletedFrames.h"
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -7,6 +8,7 @@
 #include "platform/Prompter.h"
 #include "project/DemoProject.h"
 #include "project/FrameCompositor.h"
+#include "project/PictureBlock.h"
 #include "project/StreamFile.h"
 #include "project/StreamReencoder.h"
 
@@ -22,6 +24,31 @@ void CopyWindow(const CPixelPicture& canvas, int nX, int nY, int nWidth, int nHe
         for (int x = 0; x < nWidth && nX + x < canvas.m_nWidth; ++x) {
             out[static_cast<size_t>(y) * nWidth + x] =
                 canvas.m_Pixels[static_cast<size_t>(nY + y) * canvas.m_nWidth + nX + x];
+        }
+    }
+}
+
+// Puts a frame's recorded area back into a picture at (nX, nY).
+void PasteWindow(const std::vector<uint32_t>& window, int nX, int nY, int nWidth, int nHeight,
+                 CPixelPicture& canvas) {
+    for (int y = 0; y < nHeight && nY + y < canvas.m_nHeight; ++y) {
+        for (int x = 0; x < nWidth && nX + x < canvas.m_nWidth; ++x) {
+            canvas.m_Pixels[static_cast<size_t>(nY + y) * canvas.m_nWidth + nX + x] =
+                window[static_cast<size_t>(y) * nWidth + x];
+        }
+    }
+}
+
+// A pan picture replaces the whole desktop when its frame is applied.
+void PutPanPicture(const std::vector<uint8_t>& block, CPixelPicture& canvas) {
+    CPixelPicture desktop;
+    if (!DecodePictureBlock(block, desktop)) {
+        return;
+    }
+    for (int y = 0; y < std::min(desktop.m_nHeight, canvas.m_nHeight); ++y) {
+        for (int x = 0; x < std::min(desktop.m_nWidth, canvas.m_nWidth); ++x) {
+            canvas.m_Pixels[static_cast<size_t>(y) * canvas.m_nWidth + x] =
+                desktop.m_Pixels[static_cast<size_t>(y) * desktop.m_nWidth + x] & 0xFFFFFF;
         }
     }
 }
@@ -77,9 +104,10 @@ bool RemoveDeletedFrames(CDemoProject& project, const std::vector<const CStreamF
     progress.Set(0);
     auto lastRefresh = TClock::now();
 
-    std::vector<uint32_t> previousCanvas;
-    int nPrevCanvasWidth = 0;
-    int nPrevCanvasHeight = 0;
+    // What the new stream shows so far. Changes are found against it rather than against the
+    // previous kept picture: in a pan recording the left-out frames may have changed parts of
+    // the desktop that the new stream never wrote.
+    CPixelPicture written;
     std::vector<uint32_t> oldWindow;
     std::vector<uint32_t> newWindow;
     std::vector<uint8_t> records;
@@ -101,15 +129,21 @@ bool RemoveDeletedFrames(CDemoProject& project, const std::vector<const CStreamF
             continue;
         }
         const CPixelPicture& canvas = compositor.Picture();
+        const bool bPan = canvas.m_nWidth != nWidth || canvas.m_nHeight != nHeight;
         const int nX = compositor.OriginX();
         const int nY = compositor.OriginY();
-        CopyWindow(canvas, nX, nY, nWidth, nHeight, newWindow);
+        // The first kept frame starts the desktop from the first frame's pan picture.
+        const std::optional<std::vector<uint8_t>>& pan =
+            bFirst && !f->m_pPanPicture ? project.FirstFrame()->m_pPanPicture : f->m_pPanPicture;
         if (bFirst) {
-            oldWindow.assign(newWindow.size(), 0);
-        } else {
-            CPixelPicture previous{nPrevCanvasWidth, nPrevCanvasHeight, previousCanvas};
-            CopyWindow(previous, nX, nY, nWidth, nHeight, oldWindow);
+            written = CPixelPicture{canvas.m_nWidth, canvas.m_nHeight,
+                                    std::vector<uint32_t>(canvas.m_Pixels.size(), 0)};
         }
+        if (bPan && pan) {
+            PutPanPicture(*pan, written);
+        }
+        CopyWindow(canvas, nX, nY, nWidth, nHeight, newWindow);
+        CopyWindow(written, nX, nY, nWidth, nHeight, oldWindow);
         CStreamReencoder::SChanges changes =
             bFirst || static_cast<int64_t>(nIndex) == nLastKept
                 ? encoder.Whole()
@@ -131,7 +165,7 @@ bool RemoveDeletedFrames(CDemoProject& project, const std::vector<const CStreamF
         frame.m_nDataEnd = 0;
         MapFrameTargets(frame, numbers);
         if (bFirst && !f->m_pPanPicture) {
-            frame.m_pPanPicture = project.FirstFrame()->m_pPanPicture;
+            frame.m_pPanPicture = pan;
             frame.m_pPanPictureCache = project.FirstFrame()->m_pPanPictureCache;
         }
         if (const CFrameInfo* pOwner = f->m_pSyncOwner; pOwner != nullptr) {
@@ -145,9 +179,7 @@ bool RemoveDeletedFrames(CDemoProject& project, const std::vector<const CStreamF
             }
             frame.m_pSyncOwner = heir->second;
         }
-        previousCanvas = canvas.m_Pixels;
-        nPrevCanvasWidth = canvas.m_nWidth;
-        nPrevCanvasHeight = canvas.m_nHeight;
+        PasteWindow(newWindow, nX, nY, nWidth, nHeight, written);
         bFirst = false;
     }
     progress.Set(100);

@@ -163,6 +163,60 @@ TEST_F(RemoveDeletedTest, CancelAndEveryFrameDeletedWriteNothing) {
     EXPECT_FALSE(fs::exists(m_dir.File("kept.lumo")));
 }
 
+// Left-out frames of a pan recording change parts of the desktop that the kept frames show
+// later; each kept frame still shows its recorded area at its own pan origin, walking either
+// way.
+TEST_F(RemoveDeletedTest, PanRecordingKeepsEveryAreaAtItsPanOrigin) {
+    struct SCase {
+        const char* name;
+        std::vector<uint32_t> deleted;
+    };
+    const SCase cases[] = {
+        {"middle and last", {2, 3, 6, 11}},
+        {"first frames", {0, 1, 5}},
+    };
+    RecordPanProjectFile(m_dir.Path().string(), m_dir.File("pan.lumo"), 24, 16, 60, 40, 12, 7);
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto pan = OpenOps(m_dir.File("pan.lumo"));
+        ASSERT_NE(pan, nullptr);
+        for (uint32_t n : c.deleted) {
+            pan->project.FrameAt(n)->m_bDeleted = 1;
+        }
+        std::vector<std::vector<uint32_t>> before;
+        std::vector<std::pair<int, int>> origins;
+        for (uint32_t i = 0; i < pan->project.FrameCount(); ++i) {
+            const CFrameInfo& f = *pan->project.FrameAt(i);
+            if (f.m_bDeleted == 0) {
+                before.push_back(RecordedArea(*pan, i));
+                origins.emplace_back(f.m_nPanX, f.m_nPanY);
+            }
+        }
+        fs::remove(m_dir.File("kept.lumo"));
+        ASSERT_TRUE(
+            RemoveDeletedFrames(pan->project, pan->file->StreamSources(), pan->prompter, Options()))
+            << pan->prompter.Transcript();
+
+        auto kept = OpenOps(m_dir.File("kept.lumo"));
+        ASSERT_NE(kept, nullptr);
+        ASSERT_EQ(kept->project.FrameCount(), before.size());
+        EXPECT_EQ(kept->project.FirstFrame()->m_pPanPicture,
+                  pan->project.FirstFrame()->m_pPanPicture);
+        EXPECT_EQ(kept->PictureAt(0).m_nWidth, 60) << "the picture is the desktop";
+        for (uint32_t i = 0; i < before.size(); ++i) {
+            SCOPED_TRACE("kept frame " + std::to_string(i + 1));
+            const CFrameInfo& f = *kept->project.FrameAt(i);
+            EXPECT_EQ(f.m_nPanX, origins[i].first);
+            EXPECT_EQ(f.m_nPanY, origins[i].second);
+            EXPECT_EQ(RecordedArea(*kept, i), before[i]);
+        }
+        for (uint32_t i = static_cast<uint32_t>(before.size()); i-- > 0;) {
+            EXPECT_EQ(RecordedArea(*kept, i), before[i]) << "backward " << i;
+        }
+        EXPECT_FALSE(kept->compositor->Damaged());
+    }
+}
+
 TEST_F(RemoveDeletedTest, MissingTemporaryFolderIsTold) {
     Project().FrameAt(3)->m_bDeleted = 1;
     SNewProjectOptions options = Options();
