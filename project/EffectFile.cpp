@@ -22,9 +22,11 @@ struct SCloser {
 using TFile = std::unique_ptr<std::FILE, SCloser>;
 
 std::optional<std::string> AskName(IPrompter& prompter, bool bSave, const std::string& folder) {
+    // A folder that is gone would make a bad initial name: the dialog then starts empty.
+    std::error_code error;
+    const bool bFolder = !folder.empty() && fs::is_directory(folder, error);
     SFileRequest request{bSave ? "Save Effect..." : "Load Effect...",
-                         folder.empty() ? std::string() : (fs::path(folder) / "").string(),
-                         kEffectFilter};
+                         bFolder ? (fs::path(folder) / "").string() : std::string(), kEffectFilter};
     std::optional<std::string> name =
         bSave ? prompter.AskSaveName(request) : prompter.AskOpenName(request);
     if (!name || name->empty()) {

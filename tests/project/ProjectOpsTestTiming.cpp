@@ -202,8 +202,12 @@ TEST(EffectFileTest, SavedEffectLoadsBackAndFailuresAreTold) {
     EXPECT_EQ(prompter.Messages()[0].caption, "Quillo Error");
     EXPECT_EQ(folder, dir.File("missing"));
 
+    EXPECT_EQ(prompter.FileRequests()[1].initialName, dir.Path().string() + "/");
+
+    // The last folder is gone: the dialog starts with an empty name.
     prompter.QueueFileName(std::nullopt);
     EXPECT_FALSE(LoadEffect(prompter, d, folder));
+    EXPECT_EQ(prompter.FileRequests().back().initialName, "");
     EXPECT_EQ(prompter.Messages().size(), 2u);
 }
 
