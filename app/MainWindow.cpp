@@ -361,6 +361,7 @@ void CMainWindow::ShowProject() {
     m_bModified = false;
     m_pCompositor = std::make_unique<CFrameCompositor>(*m_pProject);
     m_pCompositor->SetSources(m_pFile->StreamSources());
+    RegisterFollowingPictures(*m_pProject, *m_pCompositor);
     m_pSaveAction->setEnabled(true);
     setWindowTitle(QString::fromStdString(fs::path(m_pProject->m_pszFileName).filename().string()) +
                    " - Quillo");

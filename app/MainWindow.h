@@ -19,6 +19,7 @@
 #include "project/Recovery.h"
 
 class CDemoProject;
+class CFrameInfo;
 class CFrameCompositor;
 class CFramePreview;
 class CProjectFile;
@@ -93,6 +94,12 @@ private:
     void RemoveDeleted();
     void CombineMovies();
     void ImportVideoFile(const std::string& fileName);
+    // The shown frame's edited picture and talk-bubble animation (MainWindowProjectOps.cpp).
+    CFrameInfo* ShownFrameRecord() const;
+    void ApplyEditToFollowing();
+    void ApplyEditToThisFrameOnly();
+    void SaveShownEffect();
+    void LoadShownEffect();
     QWidget* BuildCapturePanel();
     QWidget* BuildProjectView();
     void FillRecentFiles();
@@ -126,6 +133,7 @@ private:
     bool m_bPlaying = false;
     bool m_bUpdating = false;
     std::string m_autosaveName;
+    std::string m_effectFolder;  // where the last effect file was saved or loaded
     std::optional<std::vector<std::string>> m_restart;
 
     QMenu* m_pFileMenu = nullptr;

@@ -1,17 +1,20 @@
-// The main window's whole-project commands: inserting a duplicate frame, removing deleted
-// frames, combining projects and importing a video. The long ones disable the window while
-// they run and show their progress through the prompter.
+// The main window's whole-project commands: inserting a duplicate frame, the reach of an edited
+// picture, saving and loading talk-bubble effects, removing deleted frames, combining projects
+// and importing a video. The long ones disable the window while they run and show their
+// progress through the prompter.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
 
+#include "app/ApplyToFollowingDialog.h"
 #include "app/CombineDialog.h"
 #include "app/MainWindow.h"
 #include "app/SettingsFiles.h"
 #include "platform/Prompter.h"
 #include "project/CombineProjects.h"
 #include "project/DemoProject.h"
+#include "project/EffectFile.h"
 #include "project/FrameCompositor.h"
 #include "project/FrameEdits.h"
 #include "project/ProjectFile.h"
@@ -48,10 +51,97 @@ void CMainWindow::BuildProjectOpsMenus() {
     QMenu* pDeleted = pFrameMenu->addMenu("De&leted Frames");
     QAction* pRemove = pDeleted->addAction("&Remove...");
     connect(pRemove, &QAction::triggered, this, &CMainWindow::RemoveDeleted);
-    connect(pFrameMenu, &QMenu::aboutToShow, this, [this, pDuplicate, pRemove] {
-        pDuplicate->setEnabled(m_bHasProject);
-        pRemove->setEnabled(m_bHasProject);
-    });
+
+    pFrameMenu->addSeparator();
+    QMenu* pEdit = pFrameMenu->addMenu("Apply Edited &Picture to");
+    QAction* pFollowing = pEdit->addAction("This and &following frames...");
+    connect(pFollowing, &QAction::triggered, this, &CMainWindow::ApplyEditToFollowing);
+    QAction* pOnly = pEdit->addAction("This frame &only");
+    connect(pOnly, &QAction::triggered, this, &CMainWindow::ApplyEditToThisFrameOnly);
+
+    QMenu* pEffects = pFrameMenu->addMenu("Animation Special &Effects");
+    QAction* pSaveEffect = pEffects->addAction("Save Effect");
+    connect(pSaveEffect, &QAction::triggered, this, &CMainWindow::SaveShownEffect);
+    QAction* pLoadEffect = pEffects->addAction("Load Effect");
+    connect(pLoadEffect, &QAction::triggered, this, &CMainWindow::LoadShownEffect);
+
+    connect(
+        pFrameMenu, &QMenu::aboutToShow, this,
+        [this, pDuplicate, pRemove, pFollowing, pOnly, pSaveEffect, pLoadEffect] {
+            const CFrameInfo* pFrame = ShownFrameRecord();
+            const bool bPicture = pFrame != nullptr && pFrame->HasActivePicture();
+            pDuplicate->setEnabled(m_bHasProject);
+            pRemove->setEnabled(m_bHasProject);
+            pFollowing->setEnabled(bPicture);
+            pOnly->setEnabled(bPicture);
+            pSaveEffect->setEnabled(pFrame != nullptr && pFrame->m_pBubbleAnimation.has_value());
+            pLoadEffect->setEnabled(pFrame != nullptr && pFrame->HasTalkBubble());
+        });
+}
+
+CFrameInfo* CMainWindow::ShownFrameRecord() const {
+    return m_bHasProject && m_pCompositor ? m_pCompositor->CurrentFrame() : nullptr;
+}
+
+void CMainWindow::ApplyEditToFollowing() {
+    if (ShownFrameRecord() == nullptr) {
+        return;
+    }
+    m_pProject->SetCurrentFrame(ShownFrame());
+    SFrameEditHooks hooks;
+    hooks.pCompositor = m_pCompositor.get();
+    hooks.markModified = [this] { m_bModified = true; };
+    const int32_t nFrames = static_cast<int32_t>(m_pProject->FrameCount());
+    const bool bApplied = RunApplyToFollowingDialog(
+        *m_pProject,
+        [this, nFrames](const SApplyToFollowing& initial) -> std::optional<SApplyToFollowing> {
+            CApplyToFollowingDialog dialog(initial, nFrames, this);
+            if (dialog.exec() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return dialog.Answer();
+        },
+        hooks);
+    if (bApplied) {
+        ShowFrame(ShownFrame());
+    }
+}
+
+void CMainWindow::ApplyEditToThisFrameOnly() {
+    const CFrameInfo* pFrame = ShownFrameRecord();
+    if (pFrame == nullptr || !pFrame->m_pPicture) {
+        return;
+    }
+    m_pProject->SetCurrentFrame(ShownFrame());
+    SFrameEditHooks hooks;
+    hooks.pCompositor = m_pCompositor.get();
+    hooks.markModified = [this] { m_bModified = true; };
+    if (ApplyToThisFrameOnly(*m_pProject, hooks)) {
+        ShowFrame(ShownFrame());
+    }
+}
+
+void CMainWindow::SaveShownEffect() {
+    const CFrameInfo* pFrame = ShownFrameRecord();
+    if (pFrame != nullptr && pFrame->m_pBubbleAnimation) {
+        SaveEffect(m_prompter, *pFrame->m_pBubbleAnimation, m_effectFolder);
+    }
+}
+
+void CMainWindow::LoadShownEffect() {
+    CFrameInfo* pFrame = ShownFrameRecord();
+    if (pFrame == nullptr || !pFrame->HasTalkBubble()) {
+        return;
+    }
+    CBubbleAnimation animation = pFrame->m_pBubbleAnimation.value_or(CBubbleAnimation{});
+    if (!LoadEffect(m_prompter, animation, m_effectFolder)) {
+        return;
+    }
+    // Without the effects dialog there is nothing else to switch the loaded effect on with.
+    pFrame->m_pBubbleAnimation = animation;
+    pFrame->m_bBubbleAnimation = 1;
+    m_bModified = true;
+    ShowFrame(ShownFrame());
 }
 
 SNewProjectOptions CMainWindow::NewProjectOptions() const {

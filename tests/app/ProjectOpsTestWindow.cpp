@@ -1,5 +1,6 @@
 // The main window's whole-project commands under Qt's offscreen platform: "Insert Duplicate
-// Frame" on the shown frame and "Remove..." of the deleted frames.
+// Frame" on the shown frame, "Remove..." of the deleted frames, the reach of an edited picture
+// and the talk-bubble effect files.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -8,14 +9,20 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
 #include <filesystem>
 
+#include "app/ApplyToFollowingDialog.h"
 #include "app/FramePreview.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "platform/ScriptedPrompter.h"
 #include "project/DemoProject.h"
+#include "project/PictureBlock.h"
 #include "project/ProjectFile.h"
+#include "project/TalkBubble.h"
 #include "tests/app/WindowTestProject.h"
 #include "tests/support/TempDir.h"
 
@@ -51,8 +58,19 @@ protected:
         QApplication::setQuitOnLastWindowClosed(false);
     }
 
+    // Changes the project file before the window opens it.
+    virtual void PrepareProject(CDemoProject&) {}
+
     void SetUp() override {
         ASSERT_TRUE(MakeTestProject(m_temp, m_project, m_durations));
+        {
+            CDemoProject project;
+            CScriptedPrompter prompter;
+            CProjectFile file(project, prompter);
+            ASSERT_TRUE(file.Open(m_project));
+            PrepareProject(project);
+            ASSERT_TRUE(file.Save());
+        }
         fs::create_directories(m_dir.File("tmp"));
         SStartupOptions o;
         o.args = {"demo.lumo"};
@@ -143,6 +161,171 @@ TEST_F(ProjectOpsWindowTest, RemoveDeletedFramesWritesANewProjectAndKeepsTheOpen
     EXPECT_NE(std::find(m_prompter.ProgressCaptions().begin(), m_prompter.ProgressCaptions().end(),
                         "Removing Deleted Frames"),
               m_prompter.ProgressCaptions().end());
+}
+
+// Frame 2 carries an edited layer picture: a green bar, 40 x 20, centred at (140, 90) to
+// (179, 109); frame 1 has a talk bubble with an animation.
+class FrameEditsWindowTest : public ProjectOpsWindowTest {
+protected:
+    static constexpr uint32_t kGreen = 0x00FF00;
+    // The same at a transparency of 30 over the light window.
+    static constexpr uint32_t kGreenAt30 = 0x47FA47;
+
+    void PrepareProject(CDemoProject& project) override {
+        CFrameInfo& edited = *project.FrameAt(1);
+        edited.m_pPicture = EncodePictureBlock(
+            CPixelPicture{40, 20, std::vector<uint32_t>(800, 0xFF000000 | kGreen)});
+        edited.m_bPictureLayer = 1;
+        edited.m_nPictureTransparency = 30;
+        CFrameInfo& bubble = *project.FrameAt(0);
+        bubble.m_pText = u"Hello";
+        bubble.m_pFormat = UnlaidBubbleLines();
+        bubble.m_pBubbleAnimation = CBubbleAnimation{};
+        bubble.m_pBubbleAnimation->m_nSettings = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+        bubble.m_pBubbleAnimation->m_Channels[3] = {{4, 3, 2, 1}, 0.25f};
+    }
+
+    // The colour at the middle of the edited picture in the preview of frame `nIndex`.
+    uint32_t ShownCentre(uint32_t nIndex) {
+        m_window->ShowFrame(nIndex);
+        return m_window->Preview()->Picture().pixel(160, 100) & 0xFFFFFF;
+    }
+
+    QMenu* FrameMenu() {
+        for (QAction* pMenu : m_window->menuBar()->actions()) {
+            if (pMenu->text() == "F&rame") {
+                return pMenu->menu();
+            }
+        }
+        return nullptr;
+    }
+
+    // Enabled states as the frame menu shows them for frame `nIndex`.
+    bool EnabledOn(uint32_t nIndex, const char* text) {
+        m_window->ShowFrame(nIndex);
+        QMenu* pMenu = FrameMenu();
+        EXPECT_NE(pMenu, nullptr);
+        emit pMenu->aboutToShow();
+        return Action(text)->isEnabled();
+    }
+};
+
+TEST_F(FrameEditsWindowTest, EditedPictureReachesTheFollowingFramesAndBack) {
+    EXPECT_FALSE(EnabledOn(0, "This and &following frames..."));
+    EXPECT_FALSE(EnabledOn(2, "This frame &only"));
+    EXPECT_TRUE(EnabledOn(1, "This and &following frames..."));
+    EXPECT_TRUE(EnabledOn(1, "This frame &only"));
+    EXPECT_EQ(ShownCentre(1), kGreenAt30);
+    EXPECT_NE(ShownCentre(2), kGreenAt30);
+
+    // The dialog starts with the last frame and the stored transparency; the answer is up to
+    // frame 4, opaque.
+    m_window->ShowFrame(1);
+    SApplyToFollowing initial;
+    bool bAnswered = false;
+    QTimer::singleShot(0, [&] {
+        auto* pDialog = dynamic_cast<CApplyToFollowingDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDialog, nullptr);
+        EXPECT_EQ(pDialog->windowTitle(), "Apply edit to following frames...");
+        initial = pDialog->Answer();
+        pDialog->LastFrameEdit()->setValue(4);
+        pDialog->TransparencySlider()->setValue(0);
+        bAnswered = true;
+        pDialog->accept();
+    });
+    Action("This and &following frames...")->trigger();
+    ASSERT_TRUE(bAnswered);
+    EXPECT_EQ(initial.nLastFrame, 5);
+    EXPECT_EQ(initial.nTransparency, 30);
+    EXPECT_TRUE(m_window->Modified());
+    EXPECT_EQ(m_window->ShownFrame(), 1u);
+    const CFrameInfo& edited = *m_window->Project().FrameAt(1);
+    EXPECT_EQ(edited.m_nPictureUntil, 3);
+    EXPECT_EQ(edited.m_nPictureTransparency, 0);
+    for (uint32_t i : {1u, 2u, 3u}) {
+        EXPECT_EQ(ShownCentre(i), kGreen) << "frame " << i + 1;
+    }
+    EXPECT_NE(ShownCentre(4), kGreen);
+    EXPECT_NE(ShownCentre(0), kGreen);
+
+    // Cancel keeps the reach; the dialog now starts at the frame it reaches.
+    m_window->ShowFrame(1);
+    QTimer::singleShot(0, [&] {
+        auto* pDialog = dynamic_cast<CApplyToFollowingDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDialog, nullptr);
+        initial = pDialog->Answer();
+        pDialog->reject();
+    });
+    Action("This and &following frames...")->trigger();
+    EXPECT_EQ(initial.nLastFrame, 4);
+    EXPECT_EQ(edited.m_nPictureUntil, 3);
+
+    m_window->ShowFrame(1);
+    Action("This frame &only")->trigger();
+    EXPECT_EQ(edited.m_bPictureFollowing, 0);
+    EXPECT_EQ(m_window->ShownFrame(), 1u);
+    EXPECT_EQ(m_window->Preview()->Picture().pixel(160, 100) & 0xFFFFFF, kGreen);
+    EXPECT_NE(ShownCentre(2), kGreen);
+    EXPECT_NE(ShownCentre(3), kGreen);
+}
+
+TEST_F(FrameEditsWindowTest, FollowingPictureOfTheFileShowsWhenOpened) {
+    m_window->ShowFrame(1);
+    QTimer::singleShot(0, [&] {
+        auto* pDialog = dynamic_cast<CApplyToFollowingDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDialog, nullptr);
+        pDialog->TransparencySlider()->setValue(0);
+        pDialog->accept();
+    });
+    Action("This and &following frames...")->trigger();
+    m_prompter.QueueAnswer(EMsgAnswer::Yes);
+    m_window->close();
+    m_window.reset();
+
+    m_window =
+        std::make_unique<CMainWindow>(m_startup->Settings(), m_startup->CommandLine(), m_prompter);
+    m_window->StartUp();
+    Spin();
+    ASSERT_TRUE(m_window->HasProject()) << m_prompter.Transcript();
+    EXPECT_EQ(ShownCentre(4), kGreen) << "saved up to the last frame";
+}
+
+TEST_F(FrameEditsWindowTest, EffectIsSavedAndLoadedForTheShownBubble) {
+    EXPECT_FALSE(EnabledOn(1, "Save Effect"));
+    EXPECT_FALSE(EnabledOn(1, "Load Effect"));
+    EXPECT_TRUE(EnabledOn(0, "Save Effect"));
+    EXPECT_TRUE(EnabledOn(0, "Load Effect"));
+
+    m_window->ShowFrame(0);
+    CFrameInfo& frame = *m_window->Project().FrameAt(0);
+    const CBubbleAnimation saved = *frame.m_pBubbleAnimation;
+    fs::create_directories(m_dir.File("effects"));
+    m_prompter.QueueFileName(m_dir.File("effects/wobble"));
+    Action("Save Effect")->trigger();
+    ASSERT_TRUE(fs::exists(m_dir.File("effects/wobble.lumo_effect"))) << m_prompter.Transcript();
+    EXPECT_FALSE(m_window->Modified());
+
+    frame.m_pBubbleAnimation->m_nSettings.fill(0);
+    m_prompter.QueueFileName(m_dir.File("effects/wobble.lumo_effect"));
+    Action("Load Effect")->trigger();
+    EXPECT_EQ(*frame.m_pBubbleAnimation, saved);
+    EXPECT_EQ(frame.m_bBubbleAnimation, 1);
+    EXPECT_TRUE(m_window->Modified());
+
+    m_prompter.QueueFileName(m_dir.File("effects/none.lumo_effect"));
+    Action("Load Effect")->trigger();
+    m_prompter.QueueFileName(m_dir.File("gone/x.lumo_effect"));
+    Action("Save Effect")->trigger();
+    EXPECT_EQ(*frame.m_pBubbleAnimation, saved);
+    EXPECT_EQ(m_prompter.Transcript(),
+              "Quillo Error: Unable to load effect.\nQuillo Error: Unable to save effect.\n");
+
+    const auto& requests = m_prompter.FileRequests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0].caption, "Save Effect...");
+    EXPECT_EQ(requests[0].filter, "Quillo Effects (*.lumo_effect)");
+    EXPECT_EQ(requests[1].caption, "Load Effect...");
+    EXPECT_EQ(requests[1].initialName, m_dir.File("effects") + "/") << "the last used folder";
 }
 
 }  // namespace
