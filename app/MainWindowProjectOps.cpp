@@ -37,6 +37,14 @@ private:
     QWidget& m_Window;
 };
 
+// The compositor holds the layers of following pictures; an edit marks the project modified.
+SFrameEditHooks EditHooks(CFrameCompositor* pCompositor, bool& bModified) {
+    SFrameEditHooks hooks;
+    hooks.pCompositor = pCompositor;
+    hooks.markModified = [&bModified] { bModified = true; };
+    return hooks;
+}
+
 }  // namespace
 
 void CMainWindow::BuildProjectOpsMenus() {
@@ -88,9 +96,7 @@ void CMainWindow::ApplyEditToFollowing() {
         return;
     }
     m_pProject->SetCurrentFrame(ShownFrame());
-    SFrameEditHooks hooks;
-    hooks.pCompositor = m_pCompositor.get();
-    hooks.markModified = [this] { m_bModified = true; };
+    const SFrameEditHooks hooks = EditHooks(m_pCompositor.get(), m_bModified);
     const int32_t nFrames = static_cast<int32_t>(m_pProject->FrameCount());
     const bool bApplied = RunApplyToFollowingDialog(
         *m_pProject,
@@ -113,9 +119,7 @@ void CMainWindow::ApplyEditToThisFrameOnly() {
         return;
     }
     m_pProject->SetCurrentFrame(ShownFrame());
-    SFrameEditHooks hooks;
-    hooks.pCompositor = m_pCompositor.get();
-    hooks.markModified = [this] { m_bModified = true; };
+    const SFrameEditHooks hooks = EditHooks(m_pCompositor.get(), m_bModified);
     if (ApplyToThisFrameOnly(*m_pProject, hooks)) {
         ShowFrame(ShownFrame());
     }
@@ -159,9 +163,7 @@ void CMainWindow::InsertDuplicateFrame() {
         return;
     }
     m_pProject->SetCurrentFrame(ShownFrame());
-    SFrameEditHooks hooks;
-    hooks.pCompositor = m_pCompositor.get();
-    hooks.markModified = [this] { m_bModified = true; };
+    const SFrameEditHooks hooks = EditHooks(m_pCompositor.get(), m_bModified);
     if (InsertDuplicate(*m_pProject, hooks) == nullptr) {
         return;
     }

@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 
 #include "app/ApplyToFollowingDialog.h"
 #include "app/FramePreview.h"
@@ -191,6 +192,16 @@ protected:
         return m_window->Preview()->Picture().pixel(160, 100) & 0xFFFFFF;
     }
 
+    // Answers the dialog that the next command opens.
+    static void WhenDialogOpens(std::function<void(CApplyToFollowingDialog&)> answer) {
+        QTimer::singleShot(0, [answer] {
+            auto* pDialog =
+                dynamic_cast<CApplyToFollowingDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(pDialog, nullptr);
+            answer(*pDialog);
+        });
+    }
+
     QMenu* FrameMenu() {
         for (QAction* pMenu : m_window->menuBar()->actions()) {
             if (pMenu->text() == "F&rame") {
@@ -223,15 +234,13 @@ TEST_F(FrameEditsWindowTest, EditedPictureReachesTheFollowingFramesAndBack) {
     m_window->ShowFrame(1);
     SApplyToFollowing initial;
     bool bAnswered = false;
-    QTimer::singleShot(0, [&] {
-        auto* pDialog = dynamic_cast<CApplyToFollowingDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(pDialog, nullptr);
-        EXPECT_EQ(pDialog->windowTitle(), "Apply edit to following frames...");
-        initial = pDialog->Answer();
-        pDialog->LastFrameEdit()->setValue(4);
-        pDialog->TransparencySlider()->setValue(0);
+    WhenDialogOpens([&](CApplyToFollowingDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Apply edit to following frames...");
+        initial = dialog.Answer();
+        dialog.LastFrameEdit()->setValue(4);
+        dialog.TransparencySlider()->setValue(0);
         bAnswered = true;
-        pDialog->accept();
+        dialog.accept();
     });
     Action("This and &following frames...")->trigger();
     ASSERT_TRUE(bAnswered);
@@ -250,11 +259,9 @@ TEST_F(FrameEditsWindowTest, EditedPictureReachesTheFollowingFramesAndBack) {
 
     // Cancel keeps the reach; the dialog now starts at the frame it reaches.
     m_window->ShowFrame(1);
-    QTimer::singleShot(0, [&] {
-        auto* pDialog = dynamic_cast<CApplyToFollowingDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(pDialog, nullptr);
-        initial = pDialog->Answer();
-        pDialog->reject();
+    WhenDialogOpens([&](CApplyToFollowingDialog& dialog) {
+        initial = dialog.Answer();
+        dialog.reject();
     });
     Action("This and &following frames...")->trigger();
     EXPECT_EQ(initial.nLastFrame, 4);
@@ -271,11 +278,9 @@ TEST_F(FrameEditsWindowTest, EditedPictureReachesTheFollowingFramesAndBack) {
 
 TEST_F(FrameEditsWindowTest, FollowingPictureOfTheFileShowsWhenOpened) {
     m_window->ShowFrame(1);
-    QTimer::singleShot(0, [&] {
-        auto* pDialog = dynamic_cast<CApplyToFollowingDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(pDialog, nullptr);
-        pDialog->TransparencySlider()->setValue(0);
-        pDialog->accept();
+    WhenDialogOpens([&](CApplyToFollowingDialog& dialog) {
+        dialog.TransparencySlider()->setValue(0);
+        dialog.accept();
     });
     Action("This and &following frames...")->trigger();
     m_prompter.QueueAnswer(EMsgAnswer::Yes);
