@@ -45,7 +45,7 @@ xcb_atom_t CX11WindowSource::Atom(const char* name) const {
     xcb_connection_t* c = m_display.Connection();
     TReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 std::vector<uint32_t> CX11WindowSource::Property(xcb_window_t window, xcb_atom_t property,

@@ -513,6 +513,7 @@ uint32_t CFrameCompositor::GoToFrame(uint32_t nIndex, unsigned nSearch) {
 
     m_nCurrent = nTarget;
     m_pCurrent = m_Frames[nTarget];
+    Origin(*m_pCurrent, m_nOriginX, m_nOriginY);
     m_nDirection = walk.nDirection;
     m_bBuilt = true;
     m_Project.SetCurrentFrame(nTarget);
