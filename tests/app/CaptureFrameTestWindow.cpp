@@ -32,16 +32,19 @@ protected:
         static int argc = 1;
         static char name[] = "quillo_tests_capture_frame";
         static char* argv[] = {name, nullptr};
-        // Kept until the process ends: Qt's own globals go before a static application would.
-        static QApplication* pApp = new QApplication(argc, argv);
-        (void)pApp;
+        s_pApp = new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
     }
+    // The application lets go of the server before the server stops.
     static void TearDownTestSuite() {
-        // The application stays connected; the server goes with the process.
+        delete s_pApp;
+        s_pApp = nullptr;
+        delete s_pServer;
+        s_pServer = nullptr;
     }
 
     void SetUp() override {
+        ASSERT_NE(s_pApp, nullptr);
         m_drawer = std::make_unique<CTestDrawer>(s_pServer->Display());
         m_input = std::make_unique<CXTestInput>(s_pServer->Display());
         ASSERT_TRUE(m_drawer->Ok());
@@ -79,6 +82,7 @@ protected:
     }
 
     static inline CXvfbServer* s_pServer = nullptr;
+    static inline QApplication* s_pApp = nullptr;
     std::unique_ptr<CTestDrawer> m_drawer;
     std::unique_ptr<CXTestInput> m_input;
     std::unique_ptr<QWidget> m_owner;
