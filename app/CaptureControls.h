@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "app/CaptureFrameWnd.h"
 #include "platform/X11Display.h"
@@ -23,6 +24,9 @@ struct SCaptureControls {
     std::unique_ptr<CX11WindowSource> pWindows;
     std::unique_ptr<CCaptureFrameWnd> pFrame;
     SCaptureChoice choice;
+    // The monitors and the virtual screen as the recording sees them, read at start-up.
+    std::vector<SScreenRect> monitors;
+    SScreenRect virtualScreen;
     int nMonitors = 1;
     // A mode press is being handled; a second one meanwhile is ignored.
     bool bBusy = false;

@@ -13,21 +13,13 @@
 #include "app/CaptureControls.h"
 #include "app/MainWindow.h"
 #include "app/SettingsFiles.h"
+#include "platform/X11ScreenSource.h"
 #include "recording/FrameGeometry.h"
 
 namespace {
 
 // The buttons in the order of the stored capture mode.
 const char* const kModeNames[] = {"Full Screen", "Selected Area", "Active Window"};
-
-std::vector<SScreenRect> QtMonitors() {
-    std::vector<SScreenRect> monitors;
-    for (const QScreen* pScreen : QGuiApplication::screens()) {
-        const QRect g = pScreen->geometry();
-        monitors.push_back({g.x(), g.y(), g.width(), g.height()});
-    }
-    return monitors;
-}
 
 SScreenRect QtVirtualScreen() {
     const QRect v = QGuiApplication::primaryScreen()->virtualGeometry();
@@ -48,9 +40,23 @@ void CMainWindow::BuildCaptureChoices(QHBoxLayout* pRow) {
         pRow->addWidget(c.pModeButtons[i]);
     }
     connect(c.pModes, &QButtonGroup::idClicked, this, [this](int id) { SetCaptureMode(id); });
+    // The monitors are counted as the recording enumerates them.
+    if (QGuiApplication::platformName() == "xcb") {
+        c.pDisplay = std::make_unique<CX11Display>();
+        if (c.pDisplay->IsOpen()) {
+            c.pWindows = std::make_unique<CX11WindowSource>(*c.pDisplay);
+            CX11ScreenSource screen(*c.pDisplay, false);
+            c.monitors = screen.Monitors();
+            c.virtualScreen = screen.VirtualScreen();
+        }
+    }
+    if (c.monitors.empty()) {
+        c.virtualScreen = QtVirtualScreen();
+        c.monitors.push_back(c.virtualScreen);
+    }
     c.pMonitors = new QComboBox(pPanel);
     c.pMonitors->setObjectName("monitorList");
-    c.nMonitors = static_cast<int>(QGuiApplication::screens().size());
+    c.nMonitors = static_cast<int>(c.monitors.size());
     c.pMonitors->addItem("All");
     for (int i = 1; i <= c.nMonitors; ++i) {
         c.pMonitors->addItem(QString::number(i));
@@ -64,12 +70,6 @@ void CMainWindow::BuildCaptureChoices(QHBoxLayout* pRow) {
     connect(c.pPan, &QCheckBox::toggled, this, [this](bool bOn) { m_pCapture->choice.bPan = bOn; });
     pRow->addWidget(c.pPan);
 
-    if (QGuiApplication::platformName() == "xcb") {
-        c.pDisplay = std::make_unique<CX11Display>();
-        if (c.pDisplay->IsOpen()) {
-            c.pWindows = std::make_unique<CX11WindowSource>(*c.pDisplay);
-        }
-    }
     c.pFrame = std::make_unique<CCaptureFrameWnd>(this, c.pWindows.get(), m_commandLine.bHidden);
 }
 
@@ -118,9 +118,7 @@ void CMainWindow::SetCaptureMode(int nMode) {
             c.pPan->setVisible(true);
             c.pPan->setEnabled(true);
             c.pMonitors->setVisible(false);
-            const SScreenRect v = QtVirtualScreen();
-            const SRect clamped =
-                ClampFrameToScreen(frame.FrameRect(), {v.x, v.y, v.x + v.width, v.y + v.height});
+            const SRect clamped = ClampFrameToScreen(frame.FrameRect(), EdgesOf(c.virtualScreen));
             frame.ShowFrame();
             frame.ApplyFrameRect(clamped);
             m_pRecordButton->setFocus();
@@ -143,7 +141,7 @@ void CMainWindow::ShowCaptureSize() {
     if (c.choice.mode != ECaptureMode::FullScreen) {
         return;
     }
-    const SScreenRect r = ScreenRectFor(c.choice, QtMonitors(), QtVirtualScreen());
+    const SScreenRect r = ScreenRectFor(c.choice, c.monitors, c.virtualScreen);
     setWindowTitle(QString::asprintf("Quillo %dx%d", r.width, r.height));
 }
 
