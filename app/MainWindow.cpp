@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/CaptureControls.h"
 #include "app/FramePreview.h"
 #include "app/RecoveryDialog.h"
 #include "app/SettingsFiles.h"
@@ -42,9 +43,6 @@ constexpr const char* kReadOnly =
 constexpr const char* kAskRecover =
     "Unable to open Quillo project file.    \nWould you like to try recovering this file?    ";
 constexpr const char* kProjectFilter = "Quillo file (*.lumo)";
-
-// The capture choices, in the order of the program state file's capture mode.
-const char* const kCaptureModes[] = {"Selected Area", "Active Window", "Full Screen"};
 
 bool EndsWithNoCase(const std::string& text, std::string_view end) {
     if (text.size() < end.size()) {
@@ -135,11 +133,7 @@ QWidget* CMainWindow::BuildCapturePanel() {
     auto* pRow = new QHBoxLayout(pPanel);
     pRow->setContentsMargins(0, 0, 0, 0);
     pRow->addWidget(new QLabel("Capture:", pPanel));
-    m_pCaptureMode = new QComboBox(pPanel);
-    for (const char* mode : kCaptureModes) {
-        m_pCaptureMode->addItem(mode);
-    }
-    pRow->addWidget(m_pCaptureMode);
+    BuildCaptureChoices(pRow);
     m_pRecordButton = new QPushButton("Start Recording", pPanel);
     m_pRecordButton->setObjectName("recordButton");
     connect(m_pRecordButton, &QPushButton::clicked, this, &CMainWindow::StartRecording);
@@ -215,15 +209,12 @@ void CMainWindow::StartUp() {
             m_prompter.Warning("The capture rectangle of /s: lies outside the screen.",
                                "Quillo Warning");
         } else {
-            state.m_nCaptureMode = 0;
+            state.m_nCaptureMode = static_cast<int32_t>(ECaptureMode::SelectedArea);
             state.m_rcCaptureFrame = {clipped->x, clipped->x + clipped->width, clipped->y,
                                       clipped->y + clipped->height};
         }
     }
-    m_pCaptureMode->setCurrentIndex(
-        std::clamp<int>(state.m_nCaptureMode, 0, static_cast<int>(std::size(kCaptureModes)) - 1));
-    connect(m_pCaptureMode, &QComboBox::currentIndexChanged, this,
-            [this](int index) { m_settings.m_state.m_nCaptureMode = index; });
+    RestoreCaptureChoices();
     FillRecentFiles();
     QTimer::singleShot(0, this, [this] {
         RunCommandLine();
@@ -542,6 +533,7 @@ void CMainWindow::CloseForAutosave() {
 bool CMainWindow::SaveSettings() {
     const QRect g = geometry();
     m_settings.m_state.m_rcMainWindow = {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
+    StoreCaptureChoices();
     return m_settings.Exit();
 }
 

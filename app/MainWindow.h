@@ -17,7 +17,9 @@
 #include "app/RecentFiles.h"
 #include "project/NewProject.h"
 #include "project/Recovery.h"
+#include "recording/CaptureArea.h"
 
+class CCaptureFrameWnd;
 class CDemoProject;
 class CFrameInfo;
 class CFrameCompositor;
@@ -26,12 +28,14 @@ class CProjectFile;
 class CSettingsFiles;
 class IPrompter;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollBar;
 class QSpinBox;
 class QStackedWidget;
+struct SCaptureControls;
 
 // The dialogs that tests answer without a person; empty members show the real dialogs.
 struct SMainWindowHooks {
@@ -59,6 +63,11 @@ public:
     QMenu* FileMenu() const { return m_pFileMenu; }
     QScrollBar* FrameBar() const { return m_pFrameBar; }
     QString FrameText() const;
+    // The capture choices (MainWindowCapture.cpp): the frame window of the two window modes and
+    // the mode, monitor and pan choice.
+    CCaptureFrameWnd* CaptureFrame() const;
+    SCaptureChoice CaptureChoice() const;
+    void SetCaptureMode(int nMode);
     QString DurationText() const;
 
     void ShowFrame(uint32_t nIndex);
@@ -101,6 +110,10 @@ private:
     void SaveShownEffect();
     void LoadShownEffect();
     QWidget* BuildCapturePanel();
+    void BuildCaptureChoices(QHBoxLayout* pRow);
+    void RestoreCaptureChoices();
+    void StoreCaptureChoices();
+    void ShowCaptureSize();
     QWidget* BuildProjectView();
     void FillRecentFiles();
     void OpenRecent(const std::string& path);
@@ -142,7 +155,7 @@ private:
     QAction* m_pExitAction = nullptr;
     QAction* m_pRecentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;
-    QComboBox* m_pCaptureMode = nullptr;
+    std::unique_ptr<SCaptureControls> m_pCapture;
     QPushButton* m_pRecordButton = nullptr;
     QPushButton* m_pEditButton = nullptr;
     QStackedWidget* m_pStack = nullptr;

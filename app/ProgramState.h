@@ -34,7 +34,8 @@ struct CProgramState {
 
     // Capture frame window: left, right, top, bottom.
     std::array<std::int32_t, 4> m_rcCaptureFrame = {100, 740, 100, 580};
-    std::int32_t m_nCaptureMode = 0;
+    // 0 "Full Screen", 1 "Selected Area" (the mode at start-up), 2 "Active Window".
+    std::int32_t m_nCaptureMode = 1;
     std::array<std::int32_t, 3> m_nEditorValues = {0, 0, 0};
     std::string m_strLastProjectFolder;
     std::int32_t m_nEditorValue = 0;

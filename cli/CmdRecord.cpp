@@ -16,8 +16,10 @@
 #include "platform/X11Display.h"
 #include "platform/X11InputSource.h"
 #include "platform/X11ScreenSource.h"
+#include "platform/X11WindowSource.h"
 #include "project/DemoProject.h"
 #include "project/ProjectFile.h"
+#include "recording/HeadlessCaptureArea.h"
 #include "recording/HeadlessRecorder.h"
 #include "recording/ScreenGrabber.h"
 
@@ -90,6 +92,9 @@ int RunRecord(std::span<const std::string> args) {
     std::string dir;
     std::string display;
     SScreenRect rect;
+    SScreenRect area;
+    SCaptureChoice choice;
+    bool followActive = false;
     int64_t seconds = 0;
     CRecordingOptions options;
     bool sharedMemory = true;
@@ -109,6 +114,20 @@ int RunRecord(std::span<const std::string> args) {
             if (!ParseRect(args[++i], rect)) {
                 return UsageError(kName, "--rect takes X,Y,WIDTH,HEIGHT");
             }
+        } else if (a == "--area" && hasValue) {
+            if (!ParseRect(args[++i], area)) {
+                return UsageError(kName, "--area takes X,Y,WIDTH,HEIGHT");
+            }
+            choice.mode = ECaptureMode::SelectedArea;
+        } else if (a == "--monitor" && hasValue) {
+            if (!ParseInt(args[++i], n) || n < 1 || n > 64) {
+                return UsageError(kName, "--monitor takes 1 to 64");
+            }
+            choice.nMonitor = static_cast<int32_t>(n);
+        } else if (a == "--pan") {
+            choice.bPan = true;
+        } else if (a == "--follow-active") {
+            followActive = true;
         } else if ((a == "--fps" || a == "--mouse-fps") && hasValue) {
             if (!ParseInt(args[++i], n) || n < 1 || n > 100) {
                 return UsageError(kName, a + " takes 1 to 100");
@@ -131,6 +150,20 @@ int RunRecord(std::span<const std::string> args) {
     }
     if (out.empty()) {
         return UsageError(kName, "no project file given");
+    }
+    if (rect.width > 0 && (area.width > 0 || choice.nMonitor > 0 || followActive)) {
+        return UsageError(kName, "--rect goes with none of --area, --monitor and --follow-active");
+    }
+    if (choice.nMonitor > 0 && (area.width > 0 || followActive)) {
+        return UsageError(kName,
+                          "--monitor records a whole monitor; leave out --area and "
+                          "--follow-active");
+    }
+    if (choice.bPan && area.width <= 0) {
+        return UsageError(kName, "--pan needs --area");
+    }
+    if (followActive && choice.mode != ECaptureMode::SelectedArea) {
+        choice.mode = ECaptureMode::ActiveWindow;
     }
     std::error_code ec;
     if (std::filesystem::is_directory(out, ec)) {
@@ -178,6 +211,18 @@ int RunRecord(std::span<const std::string> args) {
     if (!cursor.Available()) {
         options.m_bRecordMouse = 0;
     }
+    // The frame that nobody sees: the area grown by the frame's border, or the active window.
+    CX11WindowSource windows(x11);
+    const SScreenRect virtualScreen = screen.VirtualScreen();
+    const SScreenRect frame =
+        area.width > 0 ? SScreenRect{area.x - 3, area.y - 3, area.width + 6, area.height + 6}
+                       : SScreenRect{};
+    CHeadlessCaptureArea captureArea(frame, virtualScreen, followActive ? &windows : nullptr);
+    if (choice.mode == ECaptureMode::ActiveWindow && !captureArea.SnapToActiveWindow()) {
+        return Failure(kName, "there is no active window to record");
+    }
+    options.m_bFollowActiveWindow = followActive ? 1 : 0;
+    grabber.SetCaptureArea(choice, &captureArea);
     grabber.SetOptions(options);
     grabber.SetTempDir(dir);
     grabber.SetCaptureRect(rect);
@@ -211,6 +256,11 @@ int RunRecord(std::span<const std::string> args) {
     }
     const SScreenRect& r = grabber.CaptureRect();
     std::printf("recorded   %d,%d %dx%d (%s)\n", r.x, r.y, r.width, r.height, EndText(end));
+    if (grabber.Panning() && project.FirstFrame() != nullptr) {
+        std::printf("panned     from %u,%u to %u,%u\n", project.FirstFrame()->m_nPanX,
+                    project.FirstFrame()->m_nPanY, project.LastFrame()->m_nPanX,
+                    project.LastFrame()->m_nPanY);
+    }
     std::printf("input      %s\n", recorder.InputWasActive() ? "clicks and keys" : "none");
     std::printf("frames     %u (%u key frames)\n", project.FrameCount(), keyFrames);
     std::printf("duration   %lld.%02lld s\n", static_cast<long long>(hundredths / 100),

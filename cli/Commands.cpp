@@ -7,12 +7,14 @@ std::span<const SCommand> AllCommands() {
     static const std::array kCommands = {
         SCommand{"example", "[OUTDIR]", "build the built-in example project and walk every frame",
                  false, RunExample},
-        SCommand{"record",
-                 "OUT.lumo [--display D] [--seconds S] [--rect X,Y,W,H] [--fps N] [--mouse-fps N] "
-                 "[--no-mouse] [--smooth] [--zlib] [--no-shm] [--temp DIR]",
-                 "record the X display until time is up or a signal and save it as a project; "
-                 "the capture files are made in DIR (the project's folder by default)",
-                 false, RunRecord},
+        SCommand{
+            "record",
+            "OUT.lumo [--display D] [--seconds S] [--rect X,Y,W,H | --monitor N | --area X,Y,W,H "
+            "[--pan]] [--follow-active] [--fps N] [--mouse-fps N] [--no-mouse] [--smooth] "
+            "[--zlib] [--no-shm] [--temp DIR]",
+            "record the X display until time is up or a signal and save it as a project; "
+            "the capture files are made in DIR (the project's folder by default)",
+            false, RunRecord},
         SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse]",
                  "rebuild a project from a damaged capture file or project file", false,
                  RunRecover},

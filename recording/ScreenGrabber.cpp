@@ -5,7 +5,9 @@
 #include <mutex>
 
 #include "project/DemoProject.h"
+#include "project/PictureBlock.h"
 #include "recording/ChangeFinder.h"
+#include "recording/FrameGeometry.h"
 
 namespace {
 
@@ -79,11 +81,48 @@ void CScreenGrabber::SetCursorState(const SCursorSample& s) {
     m_cursorState.clickDown |= s.clickDown;
     m_cursorState.clickUp |= s.clickUp;
     m_cursorState.hidden = s.hidden;
+    m_bCursorKnown = true;
+}
+
+SScreenRect CScreenGrabber::CaptureRectByChoice() {
+    const SScreenRect screen = m_screen.VirtualScreen();
+    if (m_choice.mode == ECaptureMode::FullScreen) {
+        return ScreenRectFor(m_choice, m_screen.Monitors(), screen);
+    }
+    if (m_pTracker == nullptr) {
+        return screen;
+    }
+    return RectOf(Inset(EdgesOf(m_pTracker->FrameWindowRect()), kFrameBorder));
+}
+
+SCaptureContext CScreenGrabber::FrameContext() const {
+    SCaptureContext context;
+    if (m_bPan) {
+        context.nPanX = static_cast<uint16_t>(std::clamp(m_rcCapture.x - m_rcScreen.x, 0, 0xFFFF));
+        context.nPanY = static_cast<uint16_t>(std::clamp(m_rcCapture.y - m_rcScreen.y, 0, 0xFFFF));
+    }
+    return context;
 }
 
 void CScreenGrabber::FirstGrab() {
     if (m_rcCapture.width <= 0 || m_rcCapture.height <= 0) {
+        m_rcCapture = CaptureRectByChoice();
+    }
+    if (m_rcCapture.width <= 0 || m_rcCapture.height <= 0) {
         m_rcCapture = m_screen.VirtualScreen();
+    }
+    m_rcScreen = m_screen.VirtualScreen();
+    // The canvas holds the capture at its origin, so a pan needs a capture that fits the screen;
+    // a larger one is recorded where it is, without panning.
+    m_bPan = m_choice.Pans() && m_rcCapture.width <= m_rcScreen.width &&
+             m_rcCapture.height <= m_rcScreen.height;
+    if (m_bPan) {
+        m_rcCapture.x = std::clamp(m_rcCapture.x, std::max(m_rcScreen.x, 0),
+                                   m_rcScreen.x + m_rcScreen.width - m_rcCapture.width);
+        m_rcCapture.y = std::clamp(m_rcCapture.y, std::max(m_rcScreen.y, 0),
+                                   m_rcScreen.y + m_rcScreen.height - m_rcCapture.height);
+        m_nShownX = m_rcCapture.x;
+        m_nShownY = m_rcCapture.y;
     }
     const int32_t w = m_rcCapture.width;
     const int32_t h = m_rcCapture.height;
@@ -92,6 +131,100 @@ void CScreenGrabber::FirstGrab() {
     m_project.m_rcDefaultHotspot = {w / 5 - w / 20, h / 5 - h / 20, w / 5 + w / 20, h / 5 + h / 20};
     m_project.m_rcDefaultZoom = {w / 5 - w / 20, h / 5 - h / 20, w / 5 + w / 2, h / 5 + h / 2};
     m_Current.assign(static_cast<size_t>(w) * h, 0);
+}
+
+void CScreenGrabber::BeginPanCanvas() {
+    m_Canvas.assign(static_cast<size_t>(m_rcScreen.width) * m_rcScreen.height, 0);
+    // The frame window is not part of the screen that is recorded.
+    if (m_pTracker != nullptr) {
+        m_pTracker->HideFrameWindow();
+    }
+    m_screen.Grab(m_rcScreen, m_Canvas.data());
+    if (m_pTracker != nullptr) {
+        m_pTracker->ShowFrameWindow();
+    }
+}
+
+bool CScreenGrabber::PanMove() {
+    // The newest sample, which the batch may still hold for the cursor frames of this tick.
+    int32_t cursorX = m_cursorState.x + m_rcCapture.x;
+    int32_t cursorY = m_cursorState.y + m_rcCapture.y;
+    bool known = m_bCursorKnown;
+    {
+        std::lock_guard lock(m_sampler.Lock());
+        // Without mouse recording nothing else reads the cursor during the recording.
+        if (!m_options.m_bRecordMouse) {
+            m_sampler.Batch().Clear();
+            m_sampler.TakeCursorSample();
+        }
+        if (!m_sampler.Batch().Empty()) {
+            cursorX = m_sampler.Batch().Newest().x;
+            cursorY = m_sampler.Batch().Newest().y;
+            known = true;
+        }
+    }
+    if (!known) {
+        return false;
+    }
+    int32_t x0 = m_rcCapture.x;
+    int32_t y0 = m_rcCapture.y;
+    m_pan.Step(cursorX, cursorY, x0, y0, m_rcCapture.width, m_rcCapture.height,
+               EdgesOf(m_rcScreen));
+    m_rcCapture.x = x0;
+    m_rcCapture.y = y0;
+    if (x0 == m_nShownX && y0 == m_nShownY) {
+        return false;
+    }
+    // Hidden while the screen is copied at the new place, shown around it afterwards.
+    if (m_pTracker != nullptr) {
+        m_pTracker->HideFrameWindow();
+    }
+    m_cursorState.x -= x0 - m_nShownX;
+    m_cursorState.y -= y0 - m_nShownY;
+    m_nShownX = x0;
+    m_nShownY = y0;
+    return true;
+}
+
+bool CScreenGrabber::FollowMove() {
+    int32_t dx = 0;
+    int32_t dy = 0;
+    if (!m_pTracker->FollowActiveWindow(dx, dy) || (dx == 0 && dy == 0)) {
+        return false;
+    }
+    m_rcCapture.x += dx;
+    m_rcCapture.y += dy;
+    m_cursorState.x -= dx;
+    m_cursorState.y -= dy;
+    return true;
+}
+
+void CScreenGrabber::ExchangeWithCanvas() {
+    const size_t w = static_cast<size_t>(m_rcCapture.width);
+    const size_t stride = static_cast<size_t>(m_rcScreen.width);
+    const size_t x = static_cast<size_t>(m_rcCapture.x - m_rcScreen.x);
+    const size_t y = static_cast<size_t>(m_rcCapture.y - m_rcScreen.y);
+    for (size_t row = 0; row < static_cast<size_t>(m_rcCapture.height); ++row) {
+        uint32_t* canvas = m_Canvas.data() + (y + row) * stride + x;
+        std::copy_n(canvas, w, m_Previous.data() + row * w);
+        std::copy_n(m_Current.data() + row * w, w, canvas);
+    }
+}
+
+void CScreenGrabber::StorePanPicture(CFrameInfo& frame) {
+    CPixelPicture picture;
+    picture.m_nWidth = m_rcScreen.width;
+    picture.m_nHeight = m_rcScreen.height;
+    picture.m_Pixels = m_Canvas;
+    std::vector<uint8_t> block = EncodePictureBlock(picture);
+    if (block.empty()) {
+        return;
+    }
+    frame.m_pPanPicture = std::move(block);
+    frame.m_pPanPictureCache.reset();
+    for (const uint32_t pixel : m_Canvas) {
+        m_project.CountColor(pixel);
+    }
 }
 
 void CScreenGrabber::OnCaptureTick(bool final) {
@@ -142,8 +275,27 @@ void CScreenGrabber::OnCaptureTick(bool final) {
     const bool firstGrab = !HasFirstImage();
     if (firstGrab) {
         FirstGrab();
+        if (m_bPan) {
+            BeginPanCanvas();
+        }
     }
-    if (!m_screen.Grab(m_rcCapture, m_Current.data())) {
+    // The capture follows the cursor or the active window.
+    bool moved = false;
+    bool reuseCopy = false;
+    if (m_bPan) {
+        // The cursor is first read after the first copy.
+        moved = !firstGrab && PanMove();
+    } else if (!firstGrab && m_choice.mode != ECaptureMode::FullScreen && m_pTracker != nullptr &&
+               m_options.m_bFollowActiveWindow) {
+        // The screen at the new place is read at the next grab; this one compares the last copy
+        // with itself.
+        reuseCopy = FollowMove();
+    }
+    if (reuseCopy) {
+        if (m_bLastCopyInPrevious) {
+            m_Current = m_Previous;
+        }
+    } else if (!m_screen.Grab(m_rcCapture, m_Current.data())) {
         if (firstGrab) {
             m_Current.clear();
         }
@@ -152,6 +304,12 @@ void CScreenGrabber::OnCaptureTick(bool final) {
             m_host.KillTimer();
         }
         return;
+    }
+    m_bLastCopyInPrevious = false;
+    if (moved && m_pTracker != nullptr) {
+        m_pTracker->PlaceFrameWindow({m_rcCapture.x - kFrameBorder, m_rcCapture.y - kFrameBorder,
+                                      m_rcCapture.width + 2 * kFrameBorder,
+                                      m_rcCapture.height + 2 * kFrameBorder});
     }
     if (m_bInline || firstGrab) {
         std::lock_guard lock(m_sampler.Lock());
@@ -173,9 +331,12 @@ void CScreenGrabber::OnCaptureTick(bool final) {
             return;
         }
         m_nLastFrameTime = tickTime;
+    } else if (m_bPan) {
+        // Changes are found against what was last seen at this place of the screen.
+        ExchangeWithCanvas();
     }
     const bool changed =
-        snapshot || final ||
+        moved || snapshot || final ||
         std::memcmp(m_Current.data(), m_Previous.data(), m_Current.size() * sizeof(uint32_t)) != 0;
     bool cursorFrames = false;
     HandleCursorFrames(changed, cursorFrames);
@@ -189,7 +350,7 @@ void CScreenGrabber::OnCaptureTick(bool final) {
             WriteDelay(tickTime);
             m_nLastFrameTime = tickTime;
         }
-        WriteScreenFrame(final);
+        WriteScreenFrame(final, moved, firstGrab && m_bPan);
     }
     FinishTick(tickTime, final);
 }
@@ -231,7 +392,7 @@ void CScreenGrabber::HandleCursorFrames(bool changed, bool& handled) {
             break;  // the screen frame of this tick carries the newest sample
         }
         if (Before(m_nLastFrameTime, samples[i].time) || (i == 0 && firstStartsFrame)) {
-            m_stream.AppendCapturedFrame();
+            m_stream.AppendCapturedFrame(FrameContext());
             m_cursorRecorder.WriteCursorRecord(m_cursorState, TakeDelayStamp(samples[i].time),
                                                m_Previous.data(), m_rcCapture.width,
                                                m_rcCapture.height);
@@ -243,7 +404,7 @@ void CScreenGrabber::HandleCursorFrames(bool changed, bool& handled) {
     handled = true;
 }
 
-void CScreenGrabber::WriteScreenFrame(bool final) {
+void CScreenGrabber::WriteScreenFrame(bool final, bool moved, bool firstPanGrab) {
     const int32_t w = m_rcCapture.width;
     const int32_t h = m_rcCapture.height;
     const SRect whole{0, 0, w - 1, h - 1};
@@ -252,21 +413,28 @@ void CScreenGrabber::WriteScreenFrame(bool final) {
     if (final) {
         rects.assign(1, whole);
     } else if (rects.empty()) {
-        if (!m_flags.snapshot.load()) {
+        if (m_flags.snapshot.load()) {
+            rects.push_back({0, 0, std::min(8, w - 1), std::min(8, h - 1)});
+        } else if (!moved) {
             return;
         }
-        rects.push_back({0, 0, std::min(8, w - 1), std::min(8, h - 1)});
     }
-    CFrameInfo& frame = m_stream.AppendCapturedFrame();
+    CFrameInfo& frame = m_stream.AppendCapturedFrame(FrameContext());
     frame.m_bKeyDown = m_events.KeyDown().Wait(0) ? 1 : 0;
     frame.m_bKeyUp = m_events.KeyUp().Wait(0) ? 1 : 0;
     int64_t area = 0;
     for (const SRect& r : rects) {
         area += static_cast<int64_t>(r.right - r.left) * (r.bottom - r.top);
     }
-    if (area > static_cast<int64_t>(w) * h / 3 || final) {
+    // A pan recording's key frames also store the whole screen, so only its first and last
+    // frames are made key frames.
+    const bool keyAllowed = !m_bPan || firstPanGrab || final;
+    if ((area > static_cast<int64_t>(w) * h / 3 && keyAllowed) || final) {
         frame.m_bKeyFrame = 1;
         rects.assign(1, whole);
+        if (m_bPan) {
+            StorePanPicture(frame);
+        }
     }
     for (const SRect& r : rects) {
         m_stream.WriteRect(r.left, r.top, r.right, r.bottom, m_Previous.data(),
@@ -274,10 +442,13 @@ void CScreenGrabber::WriteScreenFrame(bool final) {
         m_stream.WriteRect(r.left, r.top, r.right, r.bottom, m_Current.data(),
                            static_cast<size_t>(w), kRecordNewPixels);
     }
-    if (m_options.m_bRecordMouse) {
+    if (m_options.m_bRecordMouse || moved) {
         const uint32_t stamp = Later(m_nTickTime, m_nLastFrameTime);
-        m_cursorRecorder.WriteCursorRecord(m_cursorState, TakeDelayStamp(stamp), m_Current.data(),
-                                           w, h);
+        SCursorState state = m_cursorState;
+        if (!m_options.m_bRecordMouse) {
+            state.hidden = 1;
+        }
+        m_cursorRecorder.WriteCursorRecord(state, TakeDelayStamp(stamp), m_Current.data(), w, h);
         m_cursorState.clickDown = 0;
         m_cursorState.clickUp = 0;
         if (m_bInline) {
@@ -287,6 +458,7 @@ void CScreenGrabber::WriteScreenFrame(bool final) {
         m_nLastFrameTime = stamp;
     }
     m_Current.swap(m_Previous);
+    m_bLastCopyInPrevious = true;
 }
 
 void CScreenGrabber::FinishTick(uint32_t tickTime, bool final) {

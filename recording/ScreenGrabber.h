@@ -14,14 +14,16 @@
 #include "platform/RecordingClock.h"
 #include "platform/ScreenSource.h"
 #include "project/CaptureStream.h"
+#include "project/DemoProject.h"
+#include "recording/CaptureArea.h"
+#include "recording/CaptureAreaTracker.h"
 #include "recording/CursorRecorder.h"
 #include "recording/CursorSampler.h"
 #include "recording/DelayStamper.h"
 #include "recording/GrabberHost.h"
+#include "recording/PanStep.h"
 #include "recording/RecorderFlags.h"
 #include "recording/RecordingOptions.h"
-
-class CDemoProject;
 
 class CScreenGrabber {
 public:
@@ -46,6 +48,12 @@ public:
     void SetOptions(const CRecordingOptions& options, bool continuousRecording = false);
     void SetTempDir(const std::string& dir) { m_strTempDir = dir; }
     void SetCaptureRect(const SScreenRect& rect) { m_rcCapture = rect; }
+    // The capture mode, monitor and pan choices, and the frame window of the two window modes.
+    // Without a capture rectangle of its own the first grab takes the rectangle they give.
+    void SetCaptureArea(const SCaptureChoice& choice, ICaptureAreaTracker* pTracker) {
+        m_choice = choice;
+        m_pTracker = pTracker;
+    }
     void SetFreeSpace(int64_t bytes) {
         m_nStartFreeSpace = bytes;
         m_nFreeSpace = bytes;
@@ -74,12 +82,22 @@ public:
     int64_t FreeSpace() const { return m_nFreeSpace; }
     const SScreenRect& CaptureRect() const { return m_rcCapture; }
     const SCursorState& CursorState() const { return m_cursorState; }
+    // The capture glides after the cursor and is compared against a picture of the whole screen.
+    bool Panning() const { return m_bPan; }
+    const CPanStep& Pan() const { return m_pan; }
 
 private:
     void FirstGrab();
+    SScreenRect CaptureRectByChoice();
+    void BeginPanCanvas();
+    bool PanMove();
+    bool FollowMove();
+    void ExchangeWithCanvas();
+    void StorePanPicture(CFrameInfo& frame);
+    SCaptureContext FrameContext() const;
     void WriteDelay(uint32_t stampMs);
     void HandleCursorFrames(bool changed, bool& handled);
-    void WriteScreenFrame(bool final);
+    void WriteScreenFrame(bool final, bool moved, bool firstPanGrab);
     void SetCursorState(const SCursorSample& s);
     void FinishTick(uint32_t tickTime, bool final);
 
@@ -96,6 +114,8 @@ private:
     uint32_t m_nMouseRate = 20;
     std::string m_strTempDir;
     SScreenRect m_rcCapture;
+    SCaptureChoice m_choice;
+    ICaptureAreaTracker* m_pTracker = nullptr;
     CCaptureStream m_stream;
     CCursorSampler m_sampler;
     CCursorRecorder m_cursorRecorder;
@@ -114,4 +134,15 @@ private:
     bool m_bInline = false;
     bool m_bLastPauseEvent = false;
     SCursorState m_cursorState;
+    bool m_bCursorKnown = false;
+    // The newest screen copy sits in the previous image (the images were swapped after it).
+    bool m_bLastCopyInPrevious = false;
+
+    // Panning: the whole virtual screen as last seen, and where the frame window was last shown.
+    bool m_bPan = false;
+    SScreenRect m_rcScreen;
+    std::vector<uint32_t> m_Canvas;
+    int32_t m_nShownX = 0;
+    int32_t m_nShownY = 0;
+    CPanStep m_pan;
 };

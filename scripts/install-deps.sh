@@ -14,6 +14,8 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev ffmpeg
   # test services and judges
   xvfb x11-utils xdotool chromium python3 imagemagick
+  # a window manager for the active-window tests
+  openbox
   # the German locale of the settings tests
   locales-all
 )

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/CaptureFrameWnd.h"
 #include "app/FramePreview.h"
 #include "app/MainWindow.h"
 #include "app/SessionEnd.h"
@@ -332,6 +333,44 @@ TEST_F(WindowTest, RecoverModeTurnsOpenIntoRecoveryOfTheChosenFile) {
     EXPECT_TRUE(fs::exists(out)) << m_prompter.Transcript();
     ASSERT_TRUE(window->RestartRequest());
     EXPECT_EQ(*window->RestartRequest(), std::vector<std::string>{out});
+}
+
+TEST_F(WindowTest, CaptureModesShowTheFrameNameTheSizeAndAreStored) {
+    // "/s:" gives top, left, bottom, right and chooses the selected area.
+    auto startup = Start({"/s:40,30,240,330"});
+    auto window = Window(*startup);
+    CCaptureFrameWnd* pFrame = window->CaptureFrame();
+    ASSERT_NE(pFrame, nullptr);
+    EXPECT_EQ(window->CaptureChoice().mode, ECaptureMode::SelectedArea);
+    EXPECT_EQ(pFrame->FrameRect(), (SRect{30, 40, 330, 240}));
+    EXPECT_TRUE(pFrame->isVisible());
+    EXPECT_TRUE(pFrame->Interactive());
+    EXPECT_EQ(window->windowTitle(), "Quillo 294x194");
+
+    window->SetCaptureMode(static_cast<int>(ECaptureMode::FullScreen));
+    Spin();
+    EXPECT_FALSE(pFrame->isVisible());
+    const QRect screen = QGuiApplication::primaryScreen()->virtualGeometry();
+    EXPECT_EQ(window->windowTitle(),
+              QString("Quillo %1x%2").arg(screen.width()).arg(screen.height()));
+
+    window->SetCaptureMode(static_cast<int>(ECaptureMode::ActiveWindow));
+    Spin();
+    EXPECT_TRUE(pFrame->isVisible());
+    EXPECT_TRUE(pFrame->TrackingActive());
+    // Recording stops the tracking and the mouse; pausing lets the frame be moved again.
+    pFrame->SetRecordingLook(false);
+    EXPECT_FALSE(pFrame->TrackingActive());
+    EXPECT_FALSE(pFrame->Interactive());
+    pFrame->SetRecordingLook(true);
+    EXPECT_TRUE(pFrame->Interactive());
+    EXPECT_TRUE(pFrame->FixedSize());
+
+    window->close();
+    CProgramState state;
+    ASSERT_TRUE(state.ReadFile(m_settingsFolder + "/Quillomatic.ini"));
+    EXPECT_EQ(state.m_nCaptureMode, 2);
+    EXPECT_EQ(state.m_rcCaptureFrame, (std::array<int32_t, 4>{30, 330, 40, 240}));
 }
 
 }  // namespace

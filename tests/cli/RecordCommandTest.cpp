@@ -16,9 +16,12 @@
 
 #include "platform/ScriptedPrompter.h"
 #include "project/DemoProject.h"
+#include "project/FrameCompositor.h"
 #include "project/ProjectFile.h"
 #include "project/StreamFile.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestDrawer.h"
+#include "tests/support/XTestInput.h"
 #include "tests/support/XvfbServer.h"
 
 namespace fs = std::filesystem;
@@ -130,6 +133,78 @@ TEST_F(RecordCommand, AFolderIsNoProjectName) {
         EXPECT_EQ(ExitCode(pid), 2) << name;
         EXPECT_NE(ReadText(m_err).find("is a folder"), std::string::npos) << name;
     }
+}
+
+TEST_F(RecordCommand, CaptureChoicesThatDoNotGoTogetherAreRefused) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--pan"},
+        {"--monitor", "0"},
+        {"--monitor", "1", "--area", "0,0,100,100"},
+        {"--rect", "0,0,100,100", "--follow-active"},
+        {"--area", "0,0,0,100"},
+    };
+    for (const std::vector<std::string>& extra : cases) {
+        std::vector<std::string> args = {m_dir.File("x.lumo"), "--display", m_server.Display(),
+                                         "--seconds", "1"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        EXPECT_EQ(ExitCode(StartRecord(args, m_err)), 2) << extra[0];
+        EXPECT_FALSE(fs::exists(m_dir.File("x.lumo")));
+    }
+}
+
+uint32_t Tile(int x, int y) {
+    return ((static_cast<uint32_t>(x / 80) * 0x2F1B) ^ (static_cast<uint32_t>(y / 80) * 0x8C3D5)) &
+           0x00FEFEFEu;
+}
+
+TEST(RecordPan, TheSavedPanRecordingShowsTheScreenWhereTheAreaGlided) {
+    CXvfbServer server({1920, 1080, true});
+    ASSERT_TRUE(server.Running()) << server.Error();
+    CTestDrawer drawer(server.Display());
+    CXTestInput input(server.Display());
+    ASSERT_TRUE(drawer.Ok() && input.Ok());
+    for (int y = 0; y < 1080; y += 80) {
+        for (int x = 0; x < 1920; x += 80) {
+            drawer.Fill(x, y, 80, 80, Tile(x, y));
+        }
+    }
+    input.MoveTo(1915, 60);
+    CTempDir dir;
+    const std::string out = dir.File("pan.lumo");
+    const std::string err = dir.File("err.txt");
+    const pid_t pid = StartRecord({out, "--display", server.Display(), "--seconds", "4", "--area",
+                                   "640,300,640,480", "--pan"},
+                                  err);
+    ASSERT_EQ(ExitCode(pid), 0) << ReadText(err);
+
+    CDemoProject project;
+    CScriptedPrompter prompter;
+    CProjectFile file(project, prompter, {.bReadOnly = true});
+    ASSERT_TRUE(file.Open(out)) << prompter.Transcript();
+    EXPECT_EQ(project.m_nWidth, 640);
+    EXPECT_EQ(project.m_nHeight, 480);
+    ASSERT_TRUE(project.FirstFrame()->m_pPanPicture.has_value());
+    CFrameCompositor compositor(project);
+    compositor.SetSources(file.StreamSources());
+    compositor.GoToFrame(project.FrameCount() - 1);
+    ASSERT_FALSE(compositor.Damaged());
+    // The area went right and up after the pointer, and never beyond the screen.
+    const int x0 = compositor.OriginX();
+    const int y0 = compositor.OriginY();
+    EXPECT_GE(x0, 1000);
+    EXPECT_LE(x0, 1280);
+    EXPECT_LE(y0, 150);
+    const CPixelPicture& picture = compositor.Picture();
+    ASSERT_EQ(picture.m_nWidth, 1920);
+    ASSERT_EQ(picture.m_nHeight, 1080);
+    int bad = 0;
+    for (int y = y0; y < y0 + 480; y += 5) {
+        for (int x = x0; x < x0 + 640; x += 5) {
+            bad +=
+                (picture.m_Pixels[static_cast<size_t>(y) * 1920 + x] & 0x00FEFEFEu) != Tile(x, y);
+        }
+    }
+    EXPECT_EQ(bad, 0);
 }
 
 }  // namespace
