@@ -446,13 +446,18 @@ SZoomView CPublishRun::ZoomTargetOf(const CFrameInfo& frame) {
         m_bZoomKept = false;
         return whole;
     }
+    SRect region = frame.m_rcZoom;
+    if (frame.m_bZoomFollowMouse != 0 && frame.m_nCursorX != kCursorUnknown &&
+        frame.m_nCursorY != kCursorUnknown) {
+        region = FollowRegion(region, frame.m_nCursorX, frame.m_nCursorY, m_g.nWidth, m_g.nHeight);
+    }
     if (frame.m_nFrameEffect == kEffectZoomToRegion) {
-        m_kept = ZoomRegionView(frame.m_rcZoom, m_g.nWidth, m_g.nHeight);
+        m_kept = ZoomRegionView(region, m_g.nWidth, m_g.nHeight);
         m_bZoomKept = true;
         return m_kept;
     }
     if (frame.m_bZoom != 0) {
-        return ZoomRegionView(frame.m_rcZoom, m_g.nWidth, m_g.nHeight);
+        return ZoomRegionView(region, m_g.nWidth, m_g.nHeight);
     }
     return m_bZoomKept ? m_kept : whole;
 }

@@ -46,6 +46,14 @@ SZoomView ZoomRegionView(const SRect& region, int32_t width, int32_t height) {
             std::clamp(cy - h / 2, 0.0, whole.height - h), w, h};
 }
 
+SRect FollowRegion(const SRect& region, int32_t x, int32_t y, int32_t width, int32_t height) {
+    const int32_t w = std::clamp(region.right - region.left, 0, std::max(0, width - 1));
+    const int32_t h = std::clamp(region.bottom - region.top, 0, std::max(0, height - 1));
+    const int32_t left = std::clamp(x - w / 3, 0, std::max(0, width - 1 - w));
+    const int32_t top = std::clamp(y - h / 3, 0, std::max(0, height - 1 - h));
+    return {left, top, left + w, top + h};
+}
+
 std::vector<SZoomView> ZoomSteps(const SZoomView& from, const SZoomView& to, int32_t rate,
                                  uint32_t maxSteps, bool cut) {
     if (from == to) {

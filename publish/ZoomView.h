@@ -25,6 +25,10 @@ SZoomView WholePicture(int32_t width, int32_t height);
 // inside the picture. Empty or reversed regions give the whole picture.
 SZoomView ZoomRegionView(const SRect& region, int32_t width, int32_t height);
 
+// A "Follow Mouse" zoom region: the region's size placed so that the point (x, y) sits at a
+// third of its width and height, moved back inside the picture.
+SRect FollowRegion(const SRect& region, int32_t x, int32_t y, int32_t width, int32_t height);
+
 // The views of a move from `from` to `to`, one per 1/10 s, the last equal to `to`. The move
 // takes as many steps as its largest edge travel needs at `rate` pixels per second (at least
 // one, at most `maxSteps`); with `cut` it jumps in one step. No move gives no steps.

@@ -117,3 +117,22 @@ void ExpectCleanParse(const SJudgeRun& parsed) {
             << text.toStdString();
     }
 }
+
+std::vector<QString> PushedTexts(const QJsonArray& tags) {
+    std::vector<QString> out;
+    for (const QJsonValue& tag : tags) {
+        const QJsonObject object = tag.toObject();
+        for (const QJsonValue& action : object["actions"].toArray()) {
+            for (const QJsonValue& v : action.toObject()["values"].toArray()) {
+                if (v.isString()) {
+                    out.push_back(v.toString());
+                }
+            }
+        }
+        if (object.contains("tags")) {
+            const std::vector<QString> inner = PushedTexts(object["tags"].toArray());
+            out.insert(out.end(), inner.begin(), inner.end());
+        }
+    }
+    return out;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QJsonArray>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -65,6 +66,9 @@ SPublished Publish(CMemoryRecording& recording, CScriptedPrompter& prompter,
 
 // The structural judge accepted the movie, read every tag and warned of nothing unknown.
 void ExpectCleanParse(const SJudgeRun& parsed);
+
+// The texts pushed by the movie's scripts, sprites included, in tag order.
+std::vector<QString> PushedTexts(const QJsonArray& tags);
 
 struct SPictureDiff {
     int nMaxChannel = 0;  // largest difference of one channel

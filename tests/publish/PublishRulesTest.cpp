@@ -17,6 +17,7 @@
 #include "publish/ProjectPublishSettings.h"
 #include "publish/PublishRun.h"
 #include "publish/ZoomView.h"
+#include "swf/SwfShapeObject.h"
 #include "tests/publish/PublishFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/swf/SwfJudges.h"
@@ -275,6 +276,13 @@ TEST(PublishZoom, MovesTakeTheTimeTheirRateNeedsAndEndOnTheTarget) {
         }
     }
     EXPECT_TRUE(ZoomSteps(region, region, 200, 10, false).empty());
+    // "Follow Mouse": the cursor at a third of the region, the region kept whole and inside.
+    const std::pair<SSwfPoint, SRect> follows[] = {
+        {{90, 60}, {70, 45, 130, 90}}, {{5, 5}, {0, 0, 60, 45}}, {{158, 118}, {99, 74, 159, 119}}};
+    for (const auto& [point, expected] : follows) {
+        EXPECT_EQ(FollowRegion({0, 0, 60, 45}, point.x, point.y, 160, 120), expected)
+            << point.x << "," << point.y;
+    }
     const SViewTransform t = TransformFor(region, 160);
     EXPECT_DOUBLE_EQ(t.scale, 2.0);
     EXPECT_DOUBLE_EQ(t.x, -80.0);
@@ -311,21 +319,6 @@ TEST(PublishStoredSettings, TheProjectBlockGivesTheMovieOptionsAndItsFrameRate) 
     EXPECT_EQ(unset.m_nFrameRate, CPublishSettings().m_nFrameRate);
 }
 
-// Values pushed by the movie's scripts, sprites included.
-void CollectPushed(const QJsonArray& tags, std::vector<QString>& out) {
-    for (const QJsonValue& tag : tags) {
-        const QJsonObject object = tag.toObject();
-        for (const QJsonValue& action : object["actions"].toArray()) {
-            for (const QJsonValue& v : action.toObject()["values"].toArray()) {
-                out.push_back(v.isString() ? v.toString() : QString::number(v.toDouble()));
-            }
-        }
-        if (object.contains("tags")) {
-            CollectPushed(object["tags"].toArray(), out);
-        }
-    }
-}
-
 bool Contains(const std::vector<QString>& values, const char* value) {
     return std::find(values.begin(), values.end(), QString(value)) != values.end();
 }
@@ -348,8 +341,7 @@ TEST_F(PublishRulesTest, ZoomStepsScaleTheTimelineAndKeepTheControlSpriteInThePo
     const SJudgeRun run = PublishAndParse(rec, "zoomsteps");
     std::setlocale(LC_NUMERIC, before.c_str());
     ExpectCleanParse(run);
-    std::vector<QString> pushed;
-    CollectPushed(run.json["tags"].toArray(), pushed);
+    const std::vector<QString> pushed = PushedTexts(run.json["tags"].toArray());
     for (const char* value : {"-80.000000", "-60.000000", "200.000000", "40.000000", "30.000000",
                               "50.000000", "100.000000"}) {
         EXPECT_TRUE(Contains(pushed, value)) << value << (comma ? " (German numbers)" : "");
@@ -379,8 +371,7 @@ TEST_F(PublishRulesTest, ASoundThatWouldCrossTheSegmentLimitStartsANewSegment) {
         ASSERT_TRUE(rec.Finish());
         const SJudgeRun run = PublishAndParse(rec, sound ? "sound" : "nosound");
         ExpectCleanParse(run);
-        std::vector<QString> pushed;
-        CollectPushed(run.json["tags"].toArray(), pushed);
+        const std::vector<QString> pushed = PushedTexts(run.json["tags"].toArray());
         EXPECT_EQ(Contains(pushed, "../movie00001"), sound);
         // The main timeline stops where the segment takes over.
         EXPECT_EQ(Frames(run), sound ? 10001 : 10020) << sound;
