@@ -208,7 +208,20 @@ void CPublishRun::Prepare() {
     m_pControl->SetStageSize(m_g.StageWidth(), m_g.StageHeight());
     m_pControl->SetFrameRate(m_main.FrameRate());
 
-    m_canvas.Allocate(m_g.nWidth, m_g.nHeight);
+    // A panned recording's pictures are the whole desktop; the movie shows the recorded area.
+    int32_t canvasWidth = m_g.nWidth;
+    int32_t canvasHeight = m_g.nHeight;
+    if (m_project.FrameCount() > 0) {
+        m_compositor.GoToFrame(0);
+        const CPixelPicture& shown = m_compositor.ShownPicture();
+        if (shown.m_nWidth >= canvasWidth && shown.m_nHeight >= canvasHeight &&
+            (shown.m_nWidth > canvasWidth || shown.m_nHeight > canvasHeight)) {
+            canvasWidth = shown.m_nWidth;
+            canvasHeight = shown.m_nHeight;
+            m_bPanned = true;
+        }
+    }
+    m_canvas.Allocate(canvasWidth, canvasHeight);
     m_pBitmaps = std::make_unique<CFrameBitmaps>(m_g.nTwips, m_settings.JpegQuality(), m_prompter);
     AddFrameZero(m_main);
 
@@ -238,8 +251,8 @@ void CPublishRun::AddFrameZero(CSwfMovie& timeline) {
     } else {
         frame.AddAction(CSwfAction::SetProperty("", kPropHighQuality, "2"));
     }
-    auto background =
-        std::make_unique<CSwfRectangle>(0, 0, m_g.U(m_g.nWidth) - 1, m_g.U(m_g.nHeight) - 1);
+    auto background = std::make_unique<CSwfRectangle>(0, 0, m_g.U(m_canvas.nWidth) - 1,
+                                                      m_g.U(m_canvas.nHeight) - 1);
     background->SetFillColor(ColorOf(m_settings.m_crBackground));
     background->SetLineColor(ColorOf(m_settings.m_crBackground));
     background->SetLayer(kLayerPicture);
@@ -317,8 +330,14 @@ void CPublishRun::Walk() {
         }
         const size_t segments = m_segments.size();
         SplitSegment();
-        if (m_segments.size() != segments && Zoomed()) {
-            SetView(m_nL, m_view);
+        if (m_segments.size() != segments && (Zoomed() || m_nPanX != 0 || m_nPanY != 0)) {
+            SetView(m_nL, m_view, m_nPanX, m_nPanY);
+        }
+        m_nPrevPanX = m_nPanX;
+        m_nPrevPanY = m_nPanY;
+        if (m_bPanned) {
+            m_nPanX = std::clamp<int32_t>(frame.m_nPanX, 0, m_canvas.nWidth - m_g.nWidth);
+            m_nPanY = std::clamp<int32_t>(frame.m_nPanY, 0, m_canvas.nHeight - m_g.nHeight);
         }
         m_compositor.GoToFrame(index);
         for (uint32_t d = nextUnset; d < index; ++d) {
@@ -483,18 +502,28 @@ void CPublishRun::AddZoomSteps(const CFrameInfo& frame, const SZoomView& target,
                                         : std::min(first + offset(k - 1), std::max(first, end - 1));
         at[movieFrame] = steps[k - 1];
     }
-    // A seek to the frame's start finds the view it shows.
-    if (steps.empty() && !(target == WholePicture(m_g.nWidth, m_g.nHeight))) {
+    // A seek to the frame's start finds the view it shows; a pan moves at once.
+    const bool panned = m_nPanX != m_nPrevPanX || m_nPanY != m_nPrevPanY;
+    if (steps.empty() && (panned || !(target == WholePicture(m_g.nWidth, m_g.nHeight)))) {
         at[first] = target;
     }
     for (const auto& [movieFrame, view] : at) {
-        SetView(movieFrame, view);
+        // Before the frame starts the previous frame's area is shown.
+        const bool earlier = movieFrame < first;
+        SetView(movieFrame, view, earlier ? m_nPrevPanX : m_nPanX, earlier ? m_nPrevPanY : m_nPanY);
     }
     m_view = target;
 }
 
-void CPublishRun::SetView(uint32_t absolute, const SZoomView& view) {
-    const SViewTransform t = TransformFor(view, m_g.nWidth);
+std::unique_ptr<CSwfRectangle> CPublishRun::AreaRect() const {
+    return std::make_unique<CSwfRectangle>(m_g.U(m_nPanX), m_g.U(m_nPanY),
+                                           m_g.U(m_nPanX + m_g.nWidth) - 1,
+                                           m_g.U(m_nPanY + m_g.nHeight) - 1);
+}
+
+void CPublishRun::SetView(uint32_t absolute, const SZoomView& view, int32_t panX, int32_t panY) {
+    const SZoomView shown{view.left + panX, view.top + panY, view.width, view.height};
+    const SViewTransform t = TransformFor(shown, m_g.nWidth);
     const double unit = m_g.nTwips / 20.0;
     const double panel = m_g.nPanelWidth * unit;
     CSwfFrame& at = Frame(absolute);
@@ -608,12 +637,9 @@ void CPublishRun::PlaceChanges(const CFrameInfo& frame, bool whole) {
 
 namespace {
 
-// The scale of a shape's placement works from the origin; the translation moves the picture's
-// centre back to where it was.
-void ScaleAboutCentre(CSwfShapeObject& shape, double scale) {
-    const CSwfRect& box = shape.Bounds();
-    const double cx = (double(box.m_nXMin) + box.m_nXMax + 1) / 2;
-    const double cy = (double(box.m_nYMin) + box.m_nYMax + 1) / 2;
+// The scale of a shape's placement works from the origin; the translation keeps the point
+// (cx, cy) where it is.
+void ScaleAbout(CSwfShapeObject& shape, double scale, double cx, double cy) {
     const int32_t scale16 = int32_t(std::lround(scale * 65536.0));
     shape.SetScale(scale16, scale16);
     shape.SetTranslate(int32_t(std::lround(cx * (1 - scale))),
@@ -624,17 +650,17 @@ void ScaleAboutCentre(CSwfShapeObject& shape, double scale) {
 
 void CPublishRun::StartEffects() {
     uint32_t length = 0;
-    const int32_t W = m_g.nWidth;
-    const int32_t H = m_g.nHeight;
+    const double cx = m_g.U(m_nPanX) + m_g.U(m_g.nWidth) / 2.0;
+    const double cy = m_g.U(m_nPanY) + m_g.U(m_g.nHeight) / 2.0;
     if (CSwfBitmapRect* pFirst = std::exchange(m_pDeferred, nullptr)) {
         // The first picture grows from its centre, 1.2 times larger each movie frame.
         uint32_t k = 0;
         for (double scale = 1; scale <= 100; scale *= 1.2, ++k) {
-            ScaleAboutCentre(*pFirst, scale / 100);
+            ScaleAbout(*pFirst, scale / 100, cx, cy);
             Frame(m_nL + k).AddObject(*pFirst);
             Frame(m_nL + k + 1).RemoveObject(*pFirst);
         }
-        ScaleAboutCentre(*pFirst, 1);
+        ScaleAbout(*pFirst, 1, cx, cy);
         Frame(m_nL + k).AddObject(*pFirst);
         length = std::max(length, k);
     }
@@ -643,7 +669,7 @@ void CPublishRun::StartEffects() {
         double value = 255;
         uint32_t k = 0;
         while (value >= 0) {
-            auto cover = std::make_unique<CSwfRectangle>(0, 0, m_g.U(W) - 1, m_g.U(H) - 1);
+            auto cover = AreaRect();
             cover->SetFillColor(ColorOf(m_settings.m_crBackground, uint8_t(value)));
             cover->SetLineWidth(0);
             cover->SetLayer(kLayerTransition);
@@ -663,21 +689,21 @@ void CPublishRun::StartEffects() {
 }
 
 void CPublishRun::EndEffects() {
-    const int32_t W = m_g.nWidth;
-    const int32_t H = m_g.nHeight;
+    const double cx = m_g.U(m_nPanX) + m_g.U(m_g.nWidth) / 2.0;
+    const double cy = m_g.U(m_nPanY) + m_g.U(m_g.nHeight) / 2.0;
     const uint32_t start = m_nL;
     uint32_t last = start;
     if (CSwfBitmapRect* pFinal = std::exchange(m_pDeferred, nullptr)) {
         // The final picture shrinks about its centre over the background, 0.8 times smaller
         // each movie frame, until it is gone.
-        auto background = std::make_unique<CSwfRectangle>(0, 0, m_g.U(W) - 1, m_g.U(H) - 1);
+        auto background = AreaRect();
         background->SetFillColor(ColorOf(m_settings.m_crBackground));
         background->SetLineColor(ColorOf(m_settings.m_crBackground));
         background->SetLayer(kLayerPicture);
         Frame(start).AddObject(Keep(std::move(background)));
         uint32_t k = 0;
         for (double scale = 1; scale >= 0.01; scale *= 0.8, ++k) {
-            ScaleAboutCentre(*pFinal, scale);
+            ScaleAbout(*pFinal, scale, cx, cy);
             Frame(start + k).AddObject(*pFinal);
             Frame(start + k + 1).RemoveObject(*pFinal);
         }
@@ -689,7 +715,7 @@ void CPublishRun::EndEffects() {
         CSwfRectangle* pLast = nullptr;
         for (uint32_t k = 0;; ++k) {
             const bool final = alpha + step >= 256 && k > 0;
-            auto cover = std::make_unique<CSwfRectangle>(0, 0, m_g.U(W) - 1, m_g.U(H) - 1);
+            auto cover = AreaRect();
             cover->SetFillColor(ColorOf(m_settings.m_crBackground, uint8_t(final ? 255 : alpha)));
             cover->SetLineWidth(0);
             cover->SetLayer(kLayerTransition);
@@ -716,10 +742,8 @@ void CPublishRun::EndEffects() {
 
 void CPublishRun::AddTransition(const CFrameInfo& frame, uint32_t first, uint32_t end) {
     const uint32_t n = uint32_t(frame.m_nFrameEffectDuration * 10.0 / m_fFrameMs);
-    const int32_t W = m_g.nWidth;
-    const int32_t H = m_g.nHeight;
     auto cover = [&](uint32_t at, int32_t alpha, CSwfRectangle* pBefore) -> CSwfRectangle& {
-        auto shape = std::make_unique<CSwfRectangle>(0, 0, m_g.U(W) - 1, m_g.U(H) - 1);
+        auto shape = AreaRect();
         shape->SetFillColor(ColorOf(uint32_t(frame.m_crFrameEffect), uint8_t(alpha)));
         shape->SetLineWidth(0);
         shape->SetLayer(kLayerTransition);
@@ -802,8 +826,8 @@ void CPublishRun::AddSweep(const CFrameInfo& frame, uint32_t first, uint32_t end
         const double along = n > 1 ? from + (to - from) * k / (n - 1) : (from + to) / 2;
         for (int i = 0; i < 2; ++i) {
             const double centre = (along + (i == 0 ? -strip / 2 : strip / 2)) / std::sqrt(2.0);
-            strips[i]->SetTranslate(int32_t(std::lround(centre * m_g.nTwips)),
-                                    int32_t(std::lround(centre * m_g.nTwips)));
+            strips[i]->SetTranslate(int32_t(std::lround((m_nPanX + centre) * m_g.nTwips)),
+                                    int32_t(std::lround((m_nPanY + centre) * m_g.nTwips)));
             CSwfFrame& at = Frame(first + k);
             if (k > 0) {
                 at.RemoveObject(*strips[i]);

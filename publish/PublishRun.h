@@ -21,6 +21,7 @@ class CDemoProject;
 class CFrameCompositor;
 class CFrameInfo;
 class CSwfBitmapRect;
+class CSwfRectangle;
 class CSwfObject;
 class IPrompter;
 struct SPublishResults;
@@ -80,7 +81,11 @@ private:
     // its start, as "Zoom Before Frame" says.
     void AddZoomSteps(const CFrameInfo& frame, const SZoomView& target, uint32_t first,
                       uint32_t end);
-    void SetView(uint32_t absolute, const SZoomView& view);
+    // `view` is a part of the recorded area, which a panned recording shows at (panX, panY) of
+    // its larger picture.
+    void SetView(uint32_t absolute, const SZoomView& view, int32_t panX, int32_t panY);
+    // The recorded area as shown in this frame, in movie units.
+    std::unique_ptr<CSwfRectangle> AreaRect() const;
     bool Zoomed() const { return !(m_view == WholePicture(m_g.nWidth, m_g.nHeight)); }
 
     // Movie frames of the sound that the frame starts, 0 without one.
@@ -134,6 +139,12 @@ private:
     bool m_bZoomKept = false;
     bool m_bZoomShown = false;  // the frame's bitmaps are shown zoomed
     uint32_t m_nPrevFirst = 0;  // movie frame at which the previous frame starts
+    // A panned recording: the picture is larger than the movie and the recorded area moves.
+    bool m_bPanned = false;
+    int32_t m_nPanX = 0;
+    int32_t m_nPanY = 0;
+    int32_t m_nPrevPanX = 0;
+    int32_t m_nPrevPanY = 0;
 
     // The start and end effects place the first and the final picture themselves.
     bool m_bDeferPlacement = false;

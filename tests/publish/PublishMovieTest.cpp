@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "project/PictureBlock.h"
 #include "tests/publish/PublishFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/swf/SwfJudges.h"
@@ -586,5 +587,49 @@ TEST_F(PublishMovieTest, AFrameLinkSeeksIntoALaterSegment) {
         const QImage shot(QString::fromStdString(ShotPath(dir, t)));
         const SPictureDiff diff = Compare(shot, rec.Picture(frame), 64, 48);
         EXPECT_EQ(diff.nDiffering, 0) << "shot at " << t << " s, frame " << frame + 1;
+    }
+}
+
+// A panned recording: the pictures are the whole 128 x 96 desktop and the movie shows the
+// 64 x 48 recorded area where each frame's pan position puts it.
+TEST_F(PublishMovieTest, APannedRecordingShowsTheRecordedAreaWhereItWas) {
+    CMemoryRecording rec(m_Dir.Path().string(), 64, 48);
+    CPixelPicture desktop{128, 96, std::vector<uint32_t>(128 * 96)};
+    for (int y = 0; y < 96; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            desktop.m_Pixels[size_t(y) * 128 + x] = Cell(x / 32, y / 24);
+        }
+    }
+    const std::pair<uint16_t, uint16_t> pans[] = {{0, 0}, {64, 48}, {32, 24}};
+    for (const auto& [x, y] : pans) {
+        CFrameInfo& frame = rec.Capture(0, 0, 0, 0, 100);
+        frame.m_nPanX = x;
+        frame.m_nPanY = y;
+    }
+    rec.Project().FirstFrame()->m_pPanPicture = EncodePictureBlock(desktop);
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("pan"));
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    ExpectCleanParse(parsed);
+    EXPECT_EQ(parsed.json["header"].toObject()["widthPx"].toInt(), 64);
+
+    const std::string dir = m_Dir.File("shots");
+    const SJudgeRun rendered = CSwfJudges::Render(pub.movie, dir, "0.55,1.55,2.55");
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, dir);
+    for (uint32_t i = 0; i < 3; ++i) {
+        const std::vector<uint32_t> picture = rec.Picture(i);
+        ASSERT_EQ(picture.size(), desktop.m_Pixels.size());
+        std::vector<uint32_t> area(64 * 48);
+        for (int y = 0; y < 48; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                area[size_t(y) * 64 + x] =
+                    picture[size_t(y + pans[i].second) * 128 + x + pans[i].first];
+            }
+        }
+        const QImage shot(QString::fromStdString(ShotPath(dir, 0.55 + i)));
+        const SPictureDiff diff = Compare(shot, area, 64, 48);
+        EXPECT_EQ(diff.nDiffering, 0) << "frame " << i + 1 << ": max " << diff.nMaxChannel;
     }
 }
