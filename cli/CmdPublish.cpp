@@ -1,11 +1,17 @@
 // `quillo publish FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop]
 // [--no-controls]`: publishes the project as a movie OUTBASE.swf (by default beside the project,
-// named after it) with the project's stored publish settings, the flags overriding the common
-// ones. Progress goes to stderr, the results to stdout.
+// named after it) with the project's stored publish settings and those of "config.txt" and the
+// program state file in the settings folder, the flags overriding the common ones. Progress goes
+// to stderr, the results to stdout.
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
 
+#include "app/AppSettings.h"
+#include "app/ProgramState.h"
+#include "app/PublishOptions.h"
+#include "app/RegistryValues.h"
+#include "app/SettingsFolder.h"
 #include "cli/Command.h"
 #include "cli/OpenedProject.h"
 #include "cli/Subcommands.h"
@@ -75,6 +81,15 @@ int RunPublish(std::span<const std::string> args) {
     CMoviePublisher publisher(opened->project, *opened->compositor, opened->prompter);
     CPublishSettings& settings = publisher.Settings();
     ApplyProjectPublishSettings(opened->project.m_Settings, settings);
+    const CRegistryValues registry;
+    const CSettingsFolder folder(RunningProgramFolder(), &registry);
+    CAppSettings config;
+    CProgramState state;
+    if (!folder.Path().empty()) {
+        config.LoadConfig(folder);
+        state.ReadFile(folder.File(CProgramState::kFileName));
+    }
+    ApplyProgramPublishSettings(config, state, settings);
     if (fps) {
         settings.m_nFrameRate = flags.m_nFrameRate;
     }

@@ -1,7 +1,30 @@
 #include "publish/ProjectPublishSettings.h"
 
+#include <charconv>
+#include <string>
+
 #include "project/ProjectSettings.h"
 #include "publish/PublishSettings.h"
+
+namespace {
+
+constexpr int32_t kMaxFrameRate = 120;
+
+}  // namespace
+
+int32_t StoredFrameRate(const CSettingsBlock& block) {
+    const std::string& text = block.m_strPublish[0];
+    int32_t rate = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), rate);
+    if (ec != std::errc() || end != text.data() + text.size() || rate < 1 || rate > kMaxFrameRate) {
+        return 0;
+    }
+    return rate;
+}
+
+void StoreFrameRate(CSettingsBlock& block, int32_t rate) {
+    block.m_strPublish[0] = std::to_string(rate);
+}
 
 void ApplyProjectPublishSettings(const CProjectSettings& stored, CPublishSettings& settings) {
     if (stored.m_fPlaybackSpeed > 0) {
@@ -15,4 +38,19 @@ void ApplyProjectPublishSettings(const CProjectSettings& stored, CPublishSetting
     settings.m_bChapterIndex = stored.m_bChapterIndex != 0;
     settings.m_crWebPage = uint32_t(stored.m_crWebPage);
     settings.m_nBorderWidth = stored.m_nBorderWidth;
+
+    const CSettingsBlock& block = stored.m_block;
+    if (const int32_t rate = StoredFrameRate(block); rate != 0) {
+        settings.m_nFrameRate = rate;
+    }
+    settings.m_bZoomInStart = block.m_bZoomInAtStart != 0;
+    settings.m_bZoomOutEnd = block.m_bZoomOutAtEnd != 0;
+    settings.m_bFadeInStart = block.m_bFadeInAtStart != 0;
+    settings.m_bFadeOutEnd = block.m_bFadeOutAtEnd != 0;
+    settings.m_bLoopMovie = block.m_bLoopMovie != 0;
+    settings.m_bCreateWebPage = block.m_bCreateWebPage != 0;
+    settings.m_crBackground = uint32_t(block.m_crMovieBackground) & 0xFFFFFF;
+    settings.m_bControlsAtTop = block.m_bControlsAtTop != 0;
+    settings.m_bClickSound = block.m_bClickSound != 0;
+    settings.m_bKeySound = block.m_bKeySound != 0;
 }

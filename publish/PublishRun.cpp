@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
+#include <utility>
 
 #include "platform/Prompter.h"
 #include "project/DemoProject.h"
@@ -17,6 +19,7 @@
 #include "publish/SeekControl.h"
 #include "recording/ChangeFinder.h"
 #include "swf/SwfAction.h"
+#include "swf/SwfBitmapRect.h"
 #include "swf/SwfCompress.h"
 #include "swf/SwfEditText.h"
 #include "swf/SwfProgress.h"
@@ -205,7 +208,20 @@ void CPublishRun::Prepare() {
     m_pControl->SetStageSize(m_g.StageWidth(), m_g.StageHeight());
     m_pControl->SetFrameRate(m_main.FrameRate());
 
-    m_canvas.Allocate(m_g.nWidth, m_g.nHeight);
+    // A panned recording's pictures are the whole desktop; the movie shows the recorded area.
+    int32_t canvasWidth = m_g.nWidth;
+    int32_t canvasHeight = m_g.nHeight;
+    if (m_project.FrameCount() > 0) {
+        m_compositor.GoToFrame(0);
+        const CPixelPicture& shown = m_compositor.ShownPicture();
+        if (shown.m_nWidth >= canvasWidth && shown.m_nHeight >= canvasHeight &&
+            (shown.m_nWidth > canvasWidth || shown.m_nHeight > canvasHeight)) {
+            canvasWidth = shown.m_nWidth;
+            canvasHeight = shown.m_nHeight;
+            m_bPanned = true;
+        }
+    }
+    m_canvas.Allocate(canvasWidth, canvasHeight);
     m_pBitmaps = std::make_unique<CFrameBitmaps>(m_g.nTwips, m_settings.JpegQuality(), m_prompter);
     AddFrameZero(m_main);
 
@@ -235,8 +251,8 @@ void CPublishRun::AddFrameZero(CSwfMovie& timeline) {
     } else {
         frame.AddAction(CSwfAction::SetProperty("", kPropHighQuality, "2"));
     }
-    auto background =
-        std::make_unique<CSwfRectangle>(0, 0, m_g.U(m_g.nWidth) - 1, m_g.U(m_g.nHeight) - 1);
+    auto background = std::make_unique<CSwfRectangle>(0, 0, m_g.U(m_canvas.nWidth) - 1,
+                                                      m_g.U(m_canvas.nHeight) - 1);
     background->SetFillColor(ColorOf(m_settings.m_crBackground));
     background->SetLineColor(ColorOf(m_settings.m_crBackground));
     background->SetLayer(kLayerPicture);
@@ -294,6 +310,7 @@ void CPublishRun::Walk() {
     }
     const float speed = m_settings.m_fPlaybackSpeed > 0 ? m_settings.m_fPlaybackSpeed : 1.0f;
     const float delayScale = m_settings.m_fSwfDelayScale;
+    m_view = WholePicture(m_g.nWidth, m_g.nHeight);
 
     // Start times over the play order (1/100 s), summed as doubles so rounding never adds up.
     std::vector<int32_t> starts(order.size());
@@ -311,7 +328,17 @@ void CPublishRun::Walk() {
         if (!probeOk) {
             m_bCancel = true;
         }
+        const size_t segments = m_segments.size();
         SplitSegment();
+        if (m_segments.size() != segments && (Zoomed() || m_nPanX != 0 || m_nPanY != 0)) {
+            SetView(m_nL, m_view, m_nPanX, m_nPanY);
+        }
+        m_nPrevPanX = m_nPanX;
+        m_nPrevPanY = m_nPanY;
+        if (m_bPanned) {
+            m_nPanX = std::clamp<int32_t>(frame.m_nPanX, 0, m_canvas.nWidth - m_g.nWidth);
+            m_nPanY = std::clamp<int32_t>(frame.m_nPanY, 0, m_canvas.nHeight - m_g.nHeight);
+        }
         m_compositor.GoToFrame(index);
         for (uint32_t d = nextUnset; d < index; ++d) {
             if (frames[d]->m_bDeleted != 0) {
@@ -323,6 +350,9 @@ void CPublishRun::Walk() {
         if (frame.HasChapter() && m_chapters.size() < kMaxChapters) {
             m_chapters.emplace_back(index, m_nL);
         }
+        const SZoomView target = ZoomTargetOf(frame);
+        const SZoomView whole = WholePicture(m_g.nWidth, m_g.nHeight);
+        m_bZoomShown = Zoomed() || !(target == whole);
         if (frame.m_bResync != 0) {
             m_bSplitRequested = true;
             m_nSplitCredit = kSegmentFrames;
@@ -332,12 +362,15 @@ void CPublishRun::Walk() {
         if (shown.m_nWidth == m_canvas.nWidth && shown.m_nHeight == m_canvas.nHeight) {
             m_canvas.current = shown.m_Pixels;
         }
-        const uint32_t first = m_nL;
+        uint32_t first = m_nL;
+        m_bDeferPlacement = m_bFirstPicture && m_settings.m_bZoomInStart;
         PlaceChanges(frame, m_bRedrawWhole);
+        m_bDeferPlacement = false;
         if (m_bFirstPicture) {
             m_bFirstPicture = false;
             StartEffects();
             nF0 = m_nL;
+            first = m_nL;
         }
         AddInputEffects(frame);
         AddTalkBubble(frame);
@@ -357,8 +390,20 @@ void CPublishRun::Walk() {
             end = std::floor(end - frame.m_nFrameEffectDuration * 10.0 / m_fFrameMs);
         }
         const uint32_t endFrame = end > double(m_nL) ? uint32_t(end) : m_nL + 1;
+        AddZoomSteps(frame, target, first, endFrame);
+        m_nPrevFirst = first;
         AddTransition(frame, first, endFrame);
         m_nL = endFrame;
+        // A sound that the next frame starts must fit in one segment.
+        if (j + 1 < order.size()) {
+            const uint32_t sound = SoundFrames(*frames[order[j + 1]]);
+            const SSegment& segment = m_segments.back();
+            const uint32_t limit = m_segments.size() == 1 ? kFirstSegmentFrames : kSegmentFrames;
+            if (sound > 0 && m_nL > segment.nStart && m_nL - segment.nStart + sound > limit) {
+                m_bSplitRequested = true;
+                m_nSplitCredit = std::min(sound, kFirstSegmentFrames);
+            }
+        }
         if (m_settings.m_bVideoExport) {
             for (; m_nFlashFrame < m_nL; ++m_nFlashFrame) {
                 Frame(m_nFlashFrame)
@@ -366,6 +411,7 @@ void CPublishRun::Walk() {
                                                        FormatSwfInteger(int32_t(m_nFlashFrame))));
             }
         }
+        AddFrameLink(frame);
         AddCursorMotion(frame);
         m_prompter.SetProgress(int(100 * (j + 1) / order.size()));
         if (Cancelled()) {
@@ -375,9 +421,125 @@ void CPublishRun::Walk() {
     }
     if (!m_bTerminated && (m_settings.m_bFadeOutEnd || m_settings.m_bZoomOutEnd)) {
         m_bRedrawWhole = true;
+        m_bDeferPlacement = m_settings.m_bZoomOutEnd;
         PlaceChanges(*m_project.LastFrame(), true);
+        m_bDeferPlacement = false;
         EndEffects();
         ++m_nL;
+    }
+}
+
+uint32_t CPublishRun::SoundFrames(const CFrameInfo& frame) const {
+    if (!frame.HasSound() || frame.m_bPlaySound == 0 || frame.m_nSoundDuration <= 0) {
+        return 0;
+    }
+    return uint32_t(std::ceil(frame.m_nSoundDuration * 10.0 / m_fFrameMs));
+}
+
+void CPublishRun::AddFrameLink(const CFrameInfo& frame) {
+    const bool link =
+        frame.m_bFrameUrl != 0 || (frame.m_bFrameGoto != 0 && frame.m_bLinearPlay == 0);
+    if (!link || m_settings.m_bVideoExport) {
+        return;
+    }
+    const SSegment& segment = m_segments.back();
+    m_pending.push_back(
+        {SPendingInteraction::kFrameLink, &frame, segment.pTimeline, m_nL - segment.nStart});
+    Frame(m_nL);
+    ++m_nL;
+}
+
+void CPublishRun::CompleteInteractions() {
+    const std::vector<uint32_t> starts(m_frameStart.begin(),
+                                       m_frameStart.begin() + m_project.FrameCount());
+    for (const SPendingInteraction& entry : m_pending) {
+        if (entry.nKind == SPendingInteraction::kFrameLink) {
+            CompleteFrameLink(entry, starts);
+        }
+    }
+}
+
+SZoomView CPublishRun::ZoomTargetOf(const CFrameInfo& frame) {
+    const SZoomView whole = WholePicture(m_g.nWidth, m_g.nHeight);
+    if (frame.m_nFrameEffect == kEffectZoomOut) {
+        m_bZoomKept = false;
+        return whole;
+    }
+    SRect region = frame.m_rcZoom;
+    if (frame.m_bZoomFollowMouse != 0 && frame.m_nCursorX != kCursorUnknown &&
+        frame.m_nCursorY != kCursorUnknown) {
+        region = FollowRegion(region, frame.m_nCursorX, frame.m_nCursorY, m_g.nWidth, m_g.nHeight);
+    }
+    if (frame.m_nFrameEffect == kEffectZoomToRegion) {
+        m_kept = ZoomRegionView(region, m_g.nWidth, m_g.nHeight);
+        m_bZoomKept = true;
+        return m_kept;
+    }
+    if (frame.m_bZoom != 0) {
+        return ZoomRegionView(region, m_g.nWidth, m_g.nHeight);
+    }
+    return m_bZoomKept ? m_kept : whole;
+}
+
+void CPublishRun::AddZoomSteps(const CFrameInfo& frame, const SZoomView& target, uint32_t first,
+                               uint32_t end) {
+    // One zoom step every 1/10 s.
+    const double framesPerStep = 100.0 / m_fFrameMs;
+    auto offset = [&](uint32_t k) { return uint32_t(std::floor(k * framesPerStep)); };
+    const uint32_t segmentStart = m_segments.back().nStart;
+    const bool before =
+        m_settings.m_bZoomBeforeFrame && first > std::max(m_nPrevFirst, segmentStart);
+    const uint32_t low = before ? std::max(m_nPrevFirst + 1, segmentStart) : first;
+    const uint32_t room = before ? first - low : (end > first ? end - first - 1 : 0);
+    const uint32_t maxSteps = uint32_t(room * m_fFrameMs / 100.0) + 1;
+    const std::vector<SZoomView> steps =
+        ZoomSteps(m_view, target, m_settings.m_nZoomPanRate, maxSteps, frame.m_bZoomCut != 0);
+    const uint32_t n = uint32_t(steps.size());
+    std::map<uint32_t, SZoomView> at;
+    for (uint32_t k = 1; k <= n; ++k) {
+        const uint32_t movieFrame = before
+                                        ? first - std::min(first - low, offset(n) - offset(k))
+                                        : std::min(first + offset(k - 1), std::max(first, end - 1));
+        at[movieFrame] = steps[k - 1];
+    }
+    // A seek to the frame's start finds the view it shows; a pan moves at once.
+    const bool panned = m_nPanX != m_nPrevPanX || m_nPanY != m_nPrevPanY;
+    if (steps.empty() && (panned || !(target == WholePicture(m_g.nWidth, m_g.nHeight)))) {
+        at[first] = target;
+    }
+    for (const auto& [movieFrame, view] : at) {
+        // Before the frame starts the previous frame's area is shown.
+        const bool earlier = movieFrame < first;
+        SetView(movieFrame, view, earlier ? m_nPrevPanX : m_nPanX, earlier ? m_nPrevPanY : m_nPanY);
+    }
+    m_view = target;
+}
+
+std::unique_ptr<CSwfRectangle> CPublishRun::AreaRect() const {
+    return std::make_unique<CSwfRectangle>(m_g.U(m_nPanX), m_g.U(m_nPanY),
+                                           m_g.U(m_nPanX + m_g.nWidth) - 1,
+                                           m_g.U(m_nPanY + m_g.nHeight) - 1);
+}
+
+void CPublishRun::SetView(uint32_t absolute, const SZoomView& view, int32_t panX, int32_t panY) {
+    const SZoomView shown{view.left + panX, view.top + panY, view.width, view.height};
+    const SViewTransform t = TransformFor(shown, m_g.nWidth);
+    const double unit = m_g.nTwips / 20.0;
+    const double panel = m_g.nPanelWidth * unit;
+    CSwfFrame& at = Frame(absolute);
+    at.AddAction(CSwfAction::SetProperty("", kPropX, FormatFixed(panel + t.x * unit)));
+    at.AddAction(CSwfAction::SetProperty("", kPropY, FormatFixed(t.y * unit)));
+    at.AddAction(CSwfAction::SetProperty("", kPropXScale, FormatFixed(100.0 * t.scale)));
+    at.AddAction(CSwfAction::SetProperty("", kPropYScale, FormatFixed(100.0 * t.scale)));
+    if (m_segments.size() == 1) {
+        // The main timeline carries the control sprite, which keeps its place and size.
+        at.AddAction(
+            CSwfAction::SetProperty("control", kPropX, FormatFixed(-t.x * unit / t.scale)));
+        at.AddAction(
+            CSwfAction::SetProperty("control", kPropY, FormatFixed(-t.y * unit / t.scale)));
+        const std::string zoom = FormatFixed(m_g.fZoom / t.scale);
+        at.AddAction(CSwfAction::SetProperty("control", kPropXScale, zoom));
+        at.AddAction(CSwfAction::SetProperty("control", kPropYScale, zoom));
     }
 }
 
@@ -409,7 +571,8 @@ void CPublishRun::PlaceChanges(const CFrameInfo& frame, bool whole) {
                 continue;
             }
         }
-        if (!m_bTransparency) {
+        const bool transparency = m_bTransparency && !m_bZoomShown;
+        if (!transparency && !m_bZoomShown) {
             if (rc.left == 0) {
                 rc.right += 4;
             } else if (rc.right == W - 1) {
@@ -426,12 +589,14 @@ void CPublishRun::PlaceChanges(const CFrameInfo& frame, bool whole) {
             rc.bottom = std::min(H - 1, rc.bottom);
         }
         std::unique_ptr<CSwfBitmapRect> made =
-            m_pBitmaps->Make(rc, m_canvas, m_bTransparency, m_random);
+            m_pBitmaps->Make(rc, m_canvas, transparency, m_random);
         CSwfBitmapRect& bitmap = Keep(std::move(made));
         bitmap.SetLayer(kLayerPicture);
         CSwfFrame& at = Frame(m_nL);
         CSwfBitmapRect* pShown = &bitmap;
-        if (fadeFrames > 1) {
+        if (m_bDeferPlacement) {
+            m_pDeferred = &bitmap;
+        } else if (fadeFrames > 1) {
             // The copies fade in over the fade length, each removed when the next one shows;
             // the first emits the bitmap the others share.
             for (uint32_t k = 1; k <= fadeFrames; ++k) {
@@ -454,7 +619,8 @@ void CPublishRun::PlaceChanges(const CFrameInfo& frame, bool whole) {
             at.AddObject(bitmap);
         }
         // Covered bitmaps go once the new one shows fully.
-        CSwfFrame& covered = Frame(m_nL + (fadeFrames > 1 ? fadeFrames - 1 : 0));
+        CSwfFrame& covered =
+            Frame(m_nL + (fadeFrames > 1 && !m_bDeferPlacement ? fadeFrames - 1 : 0));
         if (!bitmap.HasAlpha()) {
             std::erase_if(m_placed, [&](const SPlaced& placed) {
                 const bool inside = placed.rc.left >= rc.left && placed.rc.top >= rc.top &&
@@ -469,16 +635,41 @@ void CPublishRun::PlaceChanges(const CFrameInfo& frame, bool whole) {
     }
 }
 
+namespace {
+
+// The scale of a shape's placement works from the origin; the translation keeps the point
+// (cx, cy) where it is.
+void ScaleAbout(CSwfShapeObject& shape, double scale, double cx, double cy) {
+    const int32_t scale16 = int32_t(std::lround(scale * 65536.0));
+    shape.SetScale(scale16, scale16);
+    shape.SetTranslate(int32_t(std::lround(cx * (1 - scale))),
+                       int32_t(std::lround(cy * (1 - scale))));
+}
+
+}  // namespace
+
 void CPublishRun::StartEffects() {
     uint32_t length = 0;
-    const int32_t W = m_g.nWidth;
-    const int32_t H = m_g.nHeight;
+    const double cx = m_g.U(m_nPanX) + m_g.U(m_g.nWidth) / 2.0;
+    const double cy = m_g.U(m_nPanY) + m_g.U(m_g.nHeight) / 2.0;
+    if (CSwfBitmapRect* pFirst = std::exchange(m_pDeferred, nullptr)) {
+        // The first picture grows from its centre, 1.2 times larger each movie frame.
+        uint32_t k = 0;
+        for (double scale = 1; scale <= 100; scale *= 1.2, ++k) {
+            ScaleAbout(*pFirst, scale / 100, cx, cy);
+            Frame(m_nL + k).AddObject(*pFirst);
+            Frame(m_nL + k + 1).RemoveObject(*pFirst);
+        }
+        ScaleAbout(*pFirst, 1, cx, cy);
+        Frame(m_nL + k).AddObject(*pFirst);
+        length = std::max(length, k);
+    }
     if (m_settings.m_bFadeInStart) {
         double step = 3;
         double value = 255;
         uint32_t k = 0;
         while (value >= 0) {
-            auto cover = std::make_unique<CSwfRectangle>(0, 0, m_g.U(W) - 1, m_g.U(H) - 1);
+            auto cover = AreaRect();
             cover->SetFillColor(ColorOf(m_settings.m_crBackground, uint8_t(value)));
             cover->SetLineWidth(0);
             cover->SetLayer(kLayerTransition);
@@ -498,45 +689,61 @@ void CPublishRun::StartEffects() {
 }
 
 void CPublishRun::EndEffects() {
-    if (!m_settings.m_bFadeOutEnd) {
-        return;
+    const double cx = m_g.U(m_nPanX) + m_g.U(m_g.nWidth) / 2.0;
+    const double cy = m_g.U(m_nPanY) + m_g.U(m_g.nHeight) / 2.0;
+    const uint32_t start = m_nL;
+    uint32_t last = start;
+    if (CSwfBitmapRect* pFinal = std::exchange(m_pDeferred, nullptr)) {
+        // The final picture shrinks about its centre over the background, 0.8 times smaller
+        // each movie frame, until it is gone.
+        auto background = AreaRect();
+        background->SetFillColor(ColorOf(m_settings.m_crBackground));
+        background->SetLineColor(ColorOf(m_settings.m_crBackground));
+        background->SetLayer(kLayerPicture);
+        Frame(start).AddObject(Keep(std::move(background)));
+        uint32_t k = 0;
+        for (double scale = 1; scale >= 0.01; scale *= 0.8, ++k) {
+            ScaleAbout(*pFinal, scale, cx, cy);
+            Frame(start + k).AddObject(*pFinal);
+            Frame(start + k + 1).RemoveObject(*pFinal);
+        }
+        last = std::max(last, start + k);
     }
-    const int32_t W = m_g.nWidth;
-    const int32_t H = m_g.nHeight;
-    double alpha = 12;
-    double step = 15;
-    CSwfRectangle* pLast = nullptr;
-    for (uint32_t k = 0;; ++k) {
-        const bool final = alpha + step >= 256 && k > 0;
-        auto cover = std::make_unique<CSwfRectangle>(0, 0, m_g.U(W) - 1, m_g.U(H) - 1);
-        cover->SetFillColor(ColorOf(m_settings.m_crBackground, uint8_t(final ? 255 : alpha)));
-        cover->SetLineWidth(0);
-        cover->SetLayer(kLayerTransition);
-        CSwfRectangle& kept = Keep(std::move(cover));
-        CSwfFrame& at = Frame(m_nL);
-        if (pLast != nullptr) {
-            at.RemoveObject(*pLast);
+    if (m_settings.m_bFadeOutEnd) {
+        double alpha = 12;
+        double step = 15;
+        CSwfRectangle* pLast = nullptr;
+        for (uint32_t k = 0;; ++k) {
+            const bool final = alpha + step >= 256 && k > 0;
+            auto cover = AreaRect();
+            cover->SetFillColor(ColorOf(m_settings.m_crBackground, uint8_t(final ? 255 : alpha)));
+            cover->SetLineWidth(0);
+            cover->SetLayer(kLayerTransition);
+            CSwfRectangle& kept = Keep(std::move(cover));
+            CSwfFrame& at = Frame(start + k);
+            if (pLast != nullptr) {
+                at.RemoveObject(*pLast);
+            }
+            at.AddObject(kept);
+            pLast = &kept;
+            if (final) {
+                last = std::max(last, start + k);
+                break;
+            }
+            alpha += step;
+            if (k >= 2) {
+                step = std::max(3.0, step - 0.5);
+            }
         }
-        at.AddObject(kept);
-        pLast = &kept;
-        if (final) {
-            break;
-        }
-        alpha += step;
-        if (k >= 2) {
-            step = std::max(3.0, step - 0.5);
-        }
-        ++m_nL;
     }
+    m_nL = last;
     m_nLastEffectFrame = std::max(m_nLastEffectFrame, m_nL);
 }
 
 void CPublishRun::AddTransition(const CFrameInfo& frame, uint32_t first, uint32_t end) {
     const uint32_t n = uint32_t(frame.m_nFrameEffectDuration * 10.0 / m_fFrameMs);
-    const int32_t W = m_g.nWidth;
-    const int32_t H = m_g.nHeight;
     auto cover = [&](uint32_t at, int32_t alpha, CSwfRectangle* pBefore) -> CSwfRectangle& {
-        auto shape = std::make_unique<CSwfRectangle>(0, 0, m_g.U(W) - 1, m_g.U(H) - 1);
+        auto shape = AreaRect();
         shape->SetFillColor(ColorOf(uint32_t(frame.m_crFrameEffect), uint8_t(alpha)));
         shape->SetLineWidth(0);
         shape->SetLayer(kLayerTransition);
@@ -571,6 +778,9 @@ void CPublishRun::AddTransition(const CFrameInfo& frame, uint32_t first, uint32_
             }
             break;
         }
+        case kEffectSweepingHighlight:
+            AddSweep(frame, first, std::min(end, first + n));
+            break;
         case kEffectTransitionalFadesStart:
             m_bCrossFades = true;
             break;
@@ -580,6 +790,55 @@ void CPublishRun::AddTransition(const CFrameInfo& frame, uint32_t first, uint32_
         default:
             break;
     }
+}
+
+void CPublishRun::AddSweep(const CFrameInfo& frame, uint32_t first, uint32_t end) {
+    if (end <= first) {
+        return;
+    }
+    // A band of two strips, fading in and out towards its middle, turned by 45 degrees and moved
+    // from before the top-left corner to past the bottom-right one.
+    const double W = m_g.nWidth;
+    const double H = m_g.nHeight;
+    // Strips of a whole even number of pixels meet without a seam.
+    const int32_t halfWidth = std::max(4, int32_t(std::max(W, H) / 12));
+    const double strip = 2.0 * halfWidth;
+    const double length = 2 * std::max(W, H) + 2 * strip;
+    const int32_t halfStrip = m_g.U(halfWidth);
+    const int32_t halfLength = m_g.U(int32_t(length / 2));
+    const CSwfColor clear = ColorOf(uint32_t(frame.m_crFrameEffect), 0);
+    const CSwfColor strong = ColorOf(uint32_t(frame.m_crFrameEffect), 150);
+    CSwfRectangle* strips[2];
+    for (int i = 0; i < 2; ++i) {
+        auto shape =
+            std::make_unique<CSwfRectangle>(-halfStrip, -halfLength, halfStrip - 1, halfLength - 1);
+        shape->SetLinearGradient(i == 0 ? clear : strong, i == 0 ? strong : clear);
+        shape->SetLineWidth(0);
+        shape->SetRotation(45 << 16);
+        shape->SetLayer(kLayerTransition);
+        strips[i] = &Keep(std::move(shape));
+    }
+    const uint32_t n = end - first;
+    const double diagonal = (W + H) / std::sqrt(2.0);
+    const double from = -strip;
+    const double to = diagonal + strip;
+    for (uint32_t k = 0; k < n; ++k) {
+        const double along = n > 1 ? from + (to - from) * k / (n - 1) : (from + to) / 2;
+        for (int i = 0; i < 2; ++i) {
+            const double centre = (along + (i == 0 ? -strip / 2 : strip / 2)) / std::sqrt(2.0);
+            strips[i]->SetTranslate(int32_t(std::lround((m_nPanX + centre) * m_g.nTwips)),
+                                    int32_t(std::lround((m_nPanY + centre) * m_g.nTwips)));
+            CSwfFrame& at = Frame(first + k);
+            if (k > 0) {
+                at.RemoveObject(*strips[i]);
+            }
+            at.AddObject(*strips[i]);
+        }
+    }
+    for (CSwfRectangle* pStrip : strips) {
+        Frame(end).RemoveObject(*pStrip);
+    }
+    m_nLastEffectFrame = std::max(m_nLastEffectFrame, end);
 }
 
 void CPublishRun::Finish() {

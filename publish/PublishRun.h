@@ -11,13 +11,17 @@
 #include "publish/ColorTable.h"
 #include "publish/FrameBitmaps.h"
 #include "publish/MovieGeometry.h"
+#include "publish/PendingInteractions.h"
 #include "publish/PublishRandom.h"
 #include "publish/PublishSettings.h"
+#include "publish/ZoomView.h"
 #include "swf/SwfMovie.h"
 
 class CDemoProject;
 class CFrameCompositor;
 class CFrameInfo;
+class CSwfBitmapRect;
+class CSwfRectangle;
 class CSwfObject;
 class IPrompter;
 struct SPublishResults;
@@ -68,6 +72,25 @@ private:
     void StartEffects();
     void EndEffects();
     void AddTransition(const CFrameInfo& frame, uint32_t first, uint32_t end);
+    void AddSweep(const CFrameInfo& frame, uint32_t first, uint32_t end);
+
+    // The part of the picture the frame shows; a "Zoom to Region" frame keeps its region for
+    // the frames after it until a "Zoom Out".
+    SZoomView ZoomTargetOf(const CFrameInfo& frame);
+    // Moves the view to `target` before the frame (from the previous frame's start on) or at
+    // its start, as "Zoom Before Frame" says.
+    void AddZoomSteps(const CFrameInfo& frame, const SZoomView& target, uint32_t first,
+                      uint32_t end);
+    // `view` is a part of the recorded area, which a panned recording shows at (panX, panY) of
+    // its larger picture.
+    void SetView(uint32_t absolute, const SZoomView& view, int32_t panX, int32_t panY);
+    // The recorded area as shown in this frame, in movie units.
+    std::unique_ptr<CSwfRectangle> AreaRect() const;
+    bool Zoomed() const { return !(m_view == WholePicture(m_g.nWidth, m_g.nHeight)); }
+
+    // Movie frames of the sound that the frame starts, 0 without one.
+    uint32_t SoundFrames(const CFrameInfo& frame) const;
+    void AddFrameLink(const CFrameInfo& frame);
 
     // Steps filled by the control bar, overlays, cursor effects and soundtrack.
     void AddInputEffects(const CFrameInfo&) {}
@@ -75,7 +98,7 @@ private:
     void AddFrameSounds(const CFrameInfo&) {}
     void AddHotspot(const CFrameInfo&) {}
     void AddCursorMotion(const CFrameInfo&) {}
-    void CompleteInteractions() {}
+    void CompleteInteractions();
     void InsertSoundtrack() {}
     void AddChapterIndex() {}
     void AddInfoBox() {}
@@ -109,6 +132,23 @@ private:
     std::vector<SPlaced> m_placed;
     std::vector<uint32_t> m_frameStart;
     std::vector<std::pair<uint32_t, uint32_t>> m_chapters;
+    std::vector<SPendingInteraction> m_pending;
+
+    SZoomView m_view;  // shown from the last zoom step on
+    SZoomView m_kept;  // the region of the last "Zoom to Region" frame
+    bool m_bZoomKept = false;
+    bool m_bZoomShown = false;  // the frame's bitmaps are shown zoomed
+    uint32_t m_nPrevFirst = 0;  // movie frame at which the previous frame starts
+    // A panned recording: the picture is larger than the movie and the recorded area moves.
+    bool m_bPanned = false;
+    int32_t m_nPanX = 0;
+    int32_t m_nPanY = 0;
+    int32_t m_nPrevPanX = 0;
+    int32_t m_nPrevPanY = 0;
+
+    // The start and end effects place the first and the final picture themselves.
+    bool m_bDeferPlacement = false;
+    CSwfBitmapRect* m_pDeferred = nullptr;
 
     uint32_t m_nL = 0;
     uint32_t m_nLastEffectFrame = 0;

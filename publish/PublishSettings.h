@@ -30,6 +30,8 @@ struct CPublishSettings {
     int32_t m_nControlBarStyle = 0;
     bool m_bControlsOverDemo = false;  // "Controls Over Demo"
     bool m_bKeepAspect = true;         // the preview's keep-aspect switch
+    bool m_bZoomBeforeFrame = true;    // "Zoom Before Frame": a zoom ends as its frame starts
+    int32_t m_nZoomPanRate = 200;      // "Zoom/Pan Rate:", picture pixels per second
 
     float m_fPlaybackSpeed = 1.0f;  // "Playback Speed:"
     float m_fSwfDelayScale = 1.0f;  // "SWF Delay Scale:"

@@ -1,12 +1,11 @@
 #include "tests/publish/PublishFixture.h"
 
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-
-#include <sys/wait.h>
-#include <QFile>
-#include <QJsonDocument>
 
 CMemoryRecording::CMemoryRecording(const std::string& dir, int width, int height)
     : m_nWidth(width), m_nHeight(height), m_Screen(size_t(width) * height, 0) {
@@ -78,23 +77,6 @@ SPublished Publish(CMemoryRecording& recording, CScriptedPrompter& prompter,
     return {publisher.Results(), outBase + ".swf"};
 }
 
-SJudgeRun ParseMovie(const std::string& movie) {
-    SJudgeRun run;
-    const std::string json = movie + ".json";
-    const std::string command = "cd '" + CSwfJudges::ToolsDir() + "' && node parse.mjs '" + movie +
-                                "' --compact > '" + json + "' 2>/dev/null";
-    const int status = std::system(command.c_str());
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    QFile file(QString::fromStdString(json));
-    if (file.open(QIODevice::ReadOnly)) {
-        run.output = file.readAll().toStdString();
-        run.json = QJsonDocument::fromJson(QByteArray::fromStdString(run.output)).object();
-    }
-    std::error_code ec;
-    std::filesystem::remove(json, ec);
-    return run;
-}
-
 SPictureDiff Compare(const QImage& shot, const std::vector<uint32_t>& picture, int width,
                      int height) {
     SPictureDiff diff;
@@ -122,4 +104,35 @@ SPictureDiff Compare(const QImage& shot, const std::vector<uint32_t>& picture, i
     }
     diff.fMean = total / (3.0 * width * height);
     return diff;
+}
+
+void ExpectCleanParse(const SJudgeRun& parsed) {
+    ASSERT_EQ(parsed.exitCode, 0) << parsed.output;
+    ASSERT_TRUE(parsed.json.contains("header")) << "the report was not read";
+    EXPECT_TRUE(parsed.json["errors"].toArray().isEmpty()) << parsed.output;
+    for (const QJsonValue& w : parsed.json["warnings"].toArray()) {
+        const QString text = w.toString();
+        EXPECT_FALSE(text.contains("unknown", Qt::CaseInsensitive) ||
+                     text.contains("raw", Qt::CaseInsensitive))
+            << text.toStdString();
+    }
+}
+
+std::vector<QString> PushedTexts(const QJsonArray& tags) {
+    std::vector<QString> out;
+    for (const QJsonValue& tag : tags) {
+        const QJsonObject object = tag.toObject();
+        for (const QJsonValue& action : object["actions"].toArray()) {
+            for (const QJsonValue& v : action.toObject()["values"].toArray()) {
+                if (v.isString()) {
+                    out.push_back(v.toString());
+                }
+            }
+        }
+        if (object.contains("tags")) {
+            const std::vector<QString> inner = PushedTexts(object["tags"].toArray());
+            out.insert(out.end(), inner.begin(), inner.end());
+        }
+    }
+    return out;
 }

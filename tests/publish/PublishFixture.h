@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QJsonArray>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,8 +64,11 @@ SPublished Publish(CMemoryRecording& recording, CScriptedPrompter& prompter,
                    const std::string& outBase,
                    const std::function<void(CPublishSettings&)>& edit = {});
 
-// The structural judge's report, read from a file: a long report can be cut short in a pipe.
-SJudgeRun ParseMovie(const std::string& movie);
+// The structural judge accepted the movie, read every tag and warned of nothing unknown.
+void ExpectCleanParse(const SJudgeRun& parsed);
+
+// The texts pushed by the movie's scripts, sprites included, in tag order.
+std::vector<QString> PushedTexts(const QJsonArray& tags);
 
 struct SPictureDiff {
     int nMaxChannel = 0;  // largest difference of one channel

@@ -2,15 +2,15 @@
 // in a headless browser shows each project frame's picture at that frame's time.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <QFile>
 #include <QImage>
 #include <QJsonArray>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
+#include "project/PictureBlock.h"
 #include "tests/publish/PublishFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/swf/SwfJudges.h"
@@ -50,18 +50,6 @@ int CountKind(const QJsonArray& tags, const QString& kind) {
         }
     }
     return n;
-}
-
-void ExpectCleanParse(const SJudgeRun& parsed) {
-    ASSERT_EQ(parsed.exitCode, 0) << parsed.output;
-    ASSERT_TRUE(parsed.json.contains("header")) << "the report was not read";
-    EXPECT_TRUE(parsed.json["errors"].toArray().isEmpty()) << parsed.output;
-    for (const QJsonValue& w : parsed.json["warnings"].toArray()) {
-        const QString text = w.toString();
-        EXPECT_FALSE(text.contains("unknown", Qt::CaseInsensitive) ||
-                     text.contains("raw", Qt::CaseInsensitive))
-            << text.toStdString();
-    }
 }
 
 class PublishMovieTest : public ::testing::Test {
@@ -105,7 +93,7 @@ TEST_F(PublishMovieTest, LosslessFramesShowAtTheirTimesAndAPauseHolds) {
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
     ASSERT_GT(pub.results.nSizeKB, 0);
 
-    const SJudgeRun parsed = ParseMovie(pub.movie);
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
     ExpectCleanParse(parsed);
     EXPECT_EQ(parsed.json["header"].toObject()["signature"].toString(), "CWS");
     EXPECT_EQ(parsed.json["header"].toObject()["widthPx"].toInt(), kW);
@@ -135,21 +123,9 @@ TEST_F(PublishMovieTest, LosslessFramesShowAtTheirTimesAndAPauseHolds) {
 
 namespace {
 
-// Counts pushes of `value` over the movie's scripts, sprites included.
 int CountPushed(const QJsonArray& tags, const QString& value) {
-    int n = 0;
-    for (const QJsonValue& tag : tags) {
-        const QJsonObject object = tag.toObject();
-        for (const QJsonValue& action : object["actions"].toArray()) {
-            for (const QJsonValue& v : action.toObject()["values"].toArray()) {
-                n += v.toString() == value ? 1 : 0;
-            }
-        }
-        if (object.contains("tags")) {
-            n += CountPushed(object["tags"].toArray(), value);
-        }
-    }
-    return n;
+    const std::vector<QString> pushed = PushedTexts(tags);
+    return int(std::count(pushed.begin(), pushed.end(), value));
 }
 
 // A smooth picture with noise, as photographs and anti-aliased screens are: JPEG wins.
@@ -179,7 +155,7 @@ TEST_F(PublishMovieTest, JpegAndTransparentAreasShowWithinTolerance) {
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
     ASSERT_TRUE(std::filesystem::exists(pub.movie));
 
-    const SJudgeRun parsed = ParseMovie(pub.movie);
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
     ExpectCleanParse(parsed);
     int jpeg = 0;
     for (const QJsonValue& tag : parsed.json["tags"].toArray()) {
@@ -219,7 +195,7 @@ TEST_F(PublishMovieTest, LongMoviePlaysAcrossTheSegmentBoundaryAndSeeksBack) {
     });
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
 
-    const SJudgeRun parsed = ParseMovie(pub.movie);
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
     ExpectCleanParse(parsed);
     bool segment = false;
     for (const QJsonValue& tag : parsed.json["tags"].toArray()) {
@@ -257,7 +233,7 @@ TEST_F(PublishMovieTest, VideoExportMarksEveryMovieFrame) {
     const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("video"),
                                    [](CPublishSettings& s) { s.m_bVideoExport = true; });
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
-    const SJudgeRun parsed = ParseMovie(pub.movie);
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
     ExpectCleanParse(parsed);
     const QJsonArray tags = parsed.json["tags"].toArray();
     const int frames = parsed.json["header"].toObject()["frameCount"].toInt();
@@ -301,7 +277,7 @@ TEST_F(PublishMovieTest, EightBitPicturesStayWithinThePaletteError) {
         s.m_nPictureQuality = kQualitySmallFile;
     });
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
-    ExpectCleanParse(ParseMovie(pub.movie));
+    ExpectCleanParse(CSwfJudges::Parse(pub.movie));
 
     const std::string shots = m_Dir.File("shots");
     const SJudgeRun rendered = CSwfJudges::Render(pub.movie, shots, "0.50,1.50");
@@ -335,7 +311,7 @@ TEST_F(PublishMovieTest, StartEndAndFrameTransitionsShowAtTheirTimes) {
         s.m_bFadeOutEnd = true;
     });
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
-    ExpectCleanParse(ParseMovie(pub.movie));
+    ExpectCleanParse(CSwfJudges::Parse(pub.movie));
     const double end = pub.results.nFrameCount / 10.0 + 0.5;  // stopped on its last frame
 
     // Movie frames: the start fade takes 27 frames, frame 1 is shown from 32 to 42, frame 2 from
@@ -382,5 +358,278 @@ TEST_F(PublishMovieTest, StartEndAndFrameTransitionsShowAtTheirTimes) {
         const QRgb c = shot.pixel(32, 24);
         EXPECT_TRUE(s.ok(c)) << s.what << " at " << s.t << " s: " << qRed(c) << "," << qGreen(c)
                              << "," << qBlue(c);
+    }
+}
+
+namespace {
+
+// A 4 x 4 grid of 40 x 30 cells, each its own colour.
+uint32_t Cell(int column, int row) {
+    return 0x200000u * uint32_t(column + 1) + 0x003000u * uint32_t(row + 1) +
+           uint32_t((column * 4 + row) * 13 + 20);
+}
+uint32_t Grid(int x, int y) {
+    return Cell(x / 40, y / 30);
+}
+
+int CountNear(const QImage& shot, uint32_t colour, int tolerance) {
+    int n = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QRgb c = shot.pixel(x, y);
+            n += std::abs(qRed(c) - int(colour >> 16 & 0xFF)) <= tolerance &&
+                         std::abs(qGreen(c) - int(colour >> 8 & 0xFF)) <= tolerance &&
+                         std::abs(qBlue(c) - int(colour & 0xFF)) <= tolerance
+                     ? 1
+                     : 0;
+        }
+    }
+    return n;
+}
+
+// The picture that a view of `scale` at (left, top) shows over a 160 x 120 stage.
+std::vector<uint32_t> Zoomed(int left, int top, int scale) {
+    std::vector<uint32_t> out(160 * 120);
+    for (int y = 0; y < 120; ++y) {
+        for (int x = 0; x < 160; ++x) {
+            out[size_t(y) * 160 + x] = Grid(left + x / scale, top + y / scale);
+        }
+    }
+    return out;
+}
+
+struct SBox {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;  // right, bottom exclusive
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+};
+SBox BoxOf(const QImage& shot, uint32_t colour) {
+    SBox box;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if ((shot.pixel(x, y) & 0xFFFFFF) == colour) {
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x + 1);
+                box.bottom = std::max(box.bottom, y + 1);
+            }
+        }
+    }
+    return box;
+}
+
+std::string TimesText(const std::vector<double>& times) {
+    std::string text;
+    for (double t : times) {
+        char value[16];
+        std::snprintf(value, sizeof value, "%.2f", t);
+        text += (text.empty() ? "" : ",") + std::string(value);
+    }
+    return text;
+}
+
+}  // namespace
+
+// Frame 2 zooms to the middle of the grid, frame 3 pans to its top-right corner at the same
+// scale, each move running before its frame at 20 pixels per second; frame 4 cuts back to the
+// whole picture.
+TEST_F(PublishMovieTest, ZoomToRegionAndPanShowTheRegionOverThePictureArea) {
+    CMemoryRecording rec(m_Dir.Path().string(), 160, 120);
+    rec.Paint(0, 0, 159, 119, Grid);
+    rec.Capture(0, 0, 159, 119, 300);
+    const SRect regions[] = {{40, 30, 119, 89}, {80, 0, 159, 59}};
+    for (const SRect& region : regions) {
+        CFrameInfo& frame = rec.Capture(0, 0, 0, 0, 400);
+        frame.m_bZoom = 1;
+        frame.m_rcZoom = region;
+    }
+    rec.Capture(0, 0, 0, 0, 100).m_bZoomCut = 1;
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("zoom"),
+                                   [](CPublishSettings& s) { s.m_nZoomPanRate = 20; });
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    ExpectCleanParse(CSwfJudges::Parse(pub.movie));
+
+    // Movie frames: the zoom in runs in 11..30 and frame 2 starts at 30; the pan runs in 51..70
+    // before frame 3 at 70; frame 4 cuts back at 110. The shots in the moves allow the player to
+    // run a few frames late.
+    const std::vector<double> times = {1.05, 2.35, 4.55, 6.45, 9.05, 11.55};
+    const std::string dir = m_Dir.File("shots");
+    const SJudgeRun rendered = CSwfJudges::Render(pub.movie, dir, TimesText(times));
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, dir);
+    auto shot = [&](double t) { return QImage(QString::fromStdString(ShotPath(dir, t))); };
+
+    struct SWhole {
+        double t;
+        std::vector<uint32_t> picture;
+    };
+    const SWhole wholes[] = {{1.05, Zoomed(0, 0, 1)},
+                             {4.55, Zoomed(40, 30, 2)},
+                             {9.05, Zoomed(80, 0, 2)},
+                             {11.55, Zoomed(0, 0, 1)}};
+    for (const SWhole& w : wholes) {
+        // At twice the size every picture pixel covers exactly four stage pixels.
+        const SPictureDiff diff = Compare(shot(w.t), w.picture, 160, 120);
+        EXPECT_EQ(diff.nDiffering, 0) << "shot at " << w.t << " s: max " << diff.nMaxChannel;
+    }
+    // Half way into the zoom the top-left cell is smaller than before and not yet gone; half way
+    // through the pan the middle cell is partly shown, still at twice its size.
+    const int corner = CountNear(shot(2.35), Cell(0, 0), 2);
+    EXPECT_GT(corner, 100);
+    EXPECT_LT(corner, 40 * 30 - 100);
+    const int middle = CountNear(shot(6.45), Cell(1, 1), 2);
+    EXPECT_GT(middle, 300);
+    EXPECT_LT(middle, 80 * 60 - 300);
+}
+
+// The movie zooms in from the black background, frame 2 gets a white sweeping highlight from
+// the top-left to the bottom-right corner, and the movie zooms out to black at its end.
+TEST_F(PublishMovieTest, StartAndEndZoomsAndTheSweepingHighlightShowAtTheirTimes) {
+    CMemoryRecording rec(m_Dir.Path().string(), 160, 120);
+    rec.Fill(0, 0, 159, 119, 0x00C000);
+    rec.Capture(0, 0, 159, 119, 200);
+    rec.Fill(0, 0, 159, 119, 0x0000A0);
+    CFrameInfo& swept = rec.Capture(0, 0, 159, 119, 200);
+    swept.m_nFrameEffect = kEffectSweepingHighlight;
+    swept.m_nFrameEffectDuration = 200;
+    swept.m_crFrameEffect = 0xFFFFFF;
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("sweep"), [](CPublishSettings& s) {
+        s.m_bZoomInStart = true;
+        s.m_bZoomOutEnd = true;
+        s.m_crBackground = 0x000000;
+    });
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    ExpectCleanParse(CSwfJudges::Parse(pub.movie));
+    // The zoom in takes 26 frames, then 100 %, frame 1 from 31, frame 2 (4 s with its effect)
+    // from 51 with the sweep in 51..70; the zoom out from 91 over 21 frames. The shots allow the
+    // player to run a few frames late.
+    EXPECT_EQ(pub.results.nFrameCount, 113u);
+
+    const std::vector<double> times = {2.15, 3.55, 5.85, 6.65, 7.55, 9.75, 11.85};
+    const std::string dir = m_Dir.File("shots");
+    const SJudgeRun rendered = CSwfJudges::Render(pub.movie, dir, TimesText(times));
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, dir);
+    auto shot = [&](double t) { return QImage(QString::fromStdString(ShotPath(dir, t))); };
+    auto rgb = [](const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; };
+
+    // Part way through the zoom in and the zoom out the picture is smaller, in its proportions
+    // and centred on the picture area, over black.
+    for (const auto& [t, colour] : {std::pair{2.15, 0x00C000u}, std::pair{9.75, 0x0000A0u}}) {
+        const QImage image = shot(t);
+        const SBox box = BoxOf(image, colour);
+        EXPECT_EQ(rgb(image, 5, 5), 0u) << t;
+        EXPECT_GT(box.Width(), 160 / 10) << t;
+        EXPECT_LT(box.Width(), 160 * 9 / 10) << t;
+        EXPECT_NEAR(box.Height() * 4.0 / 3.0, box.Width(), 2.0) << t;
+        EXPECT_NEAR(box.left + box.right, 160, 2) << t;
+        EXPECT_NEAR(box.top + box.bottom, 120, 2) << t;
+    }
+    EXPECT_EQ(CountNear(shot(3.55), 0x00C000, 0), 160 * 120);
+
+    // The band lies along a diagonal x + y = c and moves from the top-left to the bottom-right;
+    // white at alpha 150 over blue at its middle.
+    double along[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        const QImage image = shot(i == 0 ? 5.85 : 6.65);
+        int strongest = 0;
+        double sum = 0;
+        double weight = 0;
+        for (int y = 0; y < 120; ++y) {
+            for (int x = 0; x < 160; ++x) {
+                const int red = qRed(image.pixel(x, y));
+                strongest = std::max(strongest, red);
+                sum += double(red) * (x + y);
+                weight += red;
+            }
+        }
+        ASSERT_GT(weight, 0) << "no band at shot " << i;
+        along[i] = sum / weight;
+        EXPECT_NEAR(strongest, 150, 8) << "shot " << i;
+    }
+    EXPECT_LT(along[0] + 40, along[1]);
+    EXPECT_EQ(CountNear(shot(7.55), 0x0000A0, 0), 160 * 120);
+    EXPECT_EQ(CountNear(shot(11.85), 0x000000, 0), 160 * 120);
+}
+
+// Frame 1's own "Go to Frame" seeks through "/control:position" from the main timeline into the
+// third segment: the long gray frame and the green one in between never show.
+TEST_F(PublishMovieTest, AFrameLinkSeeksIntoALaterSegment) {
+    CMemoryRecording rec(m_Dir.Path().string(), 64, 48);
+    const std::pair<uint32_t, int32_t> frames[] = {
+        {0xFF0000, 50}, {0x808080, 9990}, {0x00FF00, 4000}, {0x0000FF, 100}, {0xFFFF00, 100}};
+    for (const auto& [colour, duration] : frames) {
+        rec.Fill(0, 0, 63, 47, colour);
+        rec.Capture(0, 0, 63, 47, duration);
+    }
+    CFrameInfo& link = *rec.Project().FirstFrame();
+    link.m_bFrameGoto = 1;
+    link.m_nFrameGotoFrame = 4;
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("seek"),
+                                   [](CPublishSettings& s) { s.m_nFrameRate = 120; });
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    ExpectCleanParse(parsed);
+    // Frame 2 starts at movie frame 61, frame 3 opens segment 1 at 12048 and frame 4 segment 2
+    // at 16848.
+    EXPECT_EQ(CountPushed(parsed.json["tags"].toArray(), "16849"), 1) << "the link's position";
+    EXPECT_GE(CountPushed(parsed.json["tags"].toArray(), "../movie00002"), 1);
+
+    const std::string dir = m_Dir.File("shots");
+    const SJudgeRun rendered = CSwfJudges::Render(pub.movie, dir, "0.30,0.70,1.20,2.20");
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, dir);
+    const std::pair<double, uint32_t> expected[] = {{0.3, 0}, {0.7, 3}, {1.2, 3}, {2.2, 4}};
+    for (const auto& [t, frame] : expected) {
+        const QImage shot(QString::fromStdString(ShotPath(dir, t)));
+        const SPictureDiff diff = Compare(shot, rec.Picture(frame), 64, 48);
+        EXPECT_EQ(diff.nDiffering, 0) << "shot at " << t << " s, frame " << frame + 1;
+    }
+}
+
+// A panned recording: the pictures are the whole 128 x 96 desktop and the movie shows the
+// 64 x 48 recorded area where each frame's pan position puts it.
+TEST_F(PublishMovieTest, APannedRecordingShowsTheRecordedAreaWhereItWas) {
+    CMemoryRecording rec(m_Dir.Path().string(), 64, 48);
+    CPixelPicture desktop{128, 96, std::vector<uint32_t>(128 * 96)};
+    for (int y = 0; y < 96; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            desktop.m_Pixels[size_t(y) * 128 + x] = Cell(x / 32, y / 24);
+        }
+    }
+    const std::pair<uint16_t, uint16_t> pans[] = {{0, 0}, {64, 48}, {32, 24}};
+    for (const auto& [x, y] : pans) {
+        CFrameInfo& frame = rec.Capture(0, 0, 0, 0, 100);
+        frame.m_nPanX = x;
+        frame.m_nPanY = y;
+    }
+    rec.Project().FirstFrame()->m_pPanPicture = EncodePictureBlock(desktop);
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("pan"));
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    ExpectCleanParse(parsed);
+    EXPECT_EQ(parsed.json["header"].toObject()["widthPx"].toInt(), 64);
+
+    const std::string dir = m_Dir.File("shots");
+    const SJudgeRun rendered = CSwfJudges::Render(pub.movie, dir, "0.55,1.55,2.55");
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, dir);
+    for (uint32_t i = 0; i < 3; ++i) {
+        const std::vector<uint32_t> picture = rec.Picture(i);
+        ASSERT_EQ(picture.size(), desktop.m_Pixels.size());
+        std::vector<uint32_t> area(64 * 48);
+        for (int y = 0; y < 48; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                area[size_t(y) * 64 + x] =
+                    picture[size_t(y + pans[i].second) * 128 + x + pans[i].first];
+            }
+        }
+        const QImage shot(QString::fromStdString(ShotPath(dir, 0.55 + i)));
+        const SPictureDiff diff = Compare(shot, area, 64, 48);
+        EXPECT_EQ(diff.nDiffering, 0) << "frame " << i + 1 << ": max " << diff.nMaxChannel;
     }
 }

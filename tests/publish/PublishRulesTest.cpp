@@ -3,15 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <algorithm>
 #include <atomic>
+#include <clocale>
 #include <filesystem>
 
 #include "platform/ScriptedPrompter.h"
 #include "project/FrameInfo.h"
+#include "project/ProjectSettings.h"
 #include "publish/FrameBitmaps.h"
 #include "publish/MovieGeometry.h"
+#include "publish/ProjectPublishSettings.h"
 #include "publish/PublishRun.h"
+#include "publish/ZoomView.h"
+#include "swf/SwfShapeObject.h"
 #include "tests/publish/PublishFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/swf/SwfJudges.h"
@@ -76,7 +82,7 @@ protected:
         const SPublished pub = Publish(rec, m_Prompter, m_Dir.File(base), edit);
         EXPECT_TRUE(pub.results.strError.empty()) << pub.results.strError;
         m_Results = pub.results;
-        return ParseMovie(pub.movie);
+        return CSwfJudges::Parse(pub.movie);
     }
     static int Bitmaps(const SJudgeRun& run) {
         int n = 0;
@@ -223,3 +229,152 @@ TEST(PublishWorker, RefusesASecondPublishAndReportsTheEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PublishZoom, RegionsKeepThePictureProportionsAndStayInside) {
+    struct SCase {
+        SRect region;
+        SZoomView view;
+    } cases[] = {
+        {{40, 30, 119, 89}, {40, 30, 80, 60}},     // already 4:3
+        {{40, 30, 79, 89}, {20, 30, 80, 60}},      // too narrow: widened about its centre
+        {{0, 0, 79, 14}, {0, 0, 80, 60}},          // too flat: made taller, kept inside
+        {{120, 90, 200, 200}, {120, 90, 40, 30}},  // clipped to the picture first
+        {{100, 100, 50, 50}, {0, 0, 160, 120}},    // reversed: the whole picture
+        {{-10, -10, 500, 500}, {0, 0, 160, 120}},  // larger than the picture
+    };
+    for (const SCase& c : cases) {
+        const SZoomView v = ZoomRegionView(c.region, 160, 120);
+        EXPECT_EQ(v, c.view) << c.region.left << "," << c.region.top << "," << c.region.right << ","
+                             << c.region.bottom << " gave " << v.left << "," << v.top << " "
+                             << v.width << " x " << v.height;
+    }
+}
+
+TEST(PublishZoom, MovesTakeTheTimeTheirRateNeedsAndEndOnTheTarget) {
+    const SZoomView whole = WholePicture(160, 120);
+    const SZoomView region{40, 30, 80, 60};
+    struct SCase {
+        int32_t rate;
+        uint32_t maxSteps;
+        bool cut;
+        size_t steps;
+    } cases[] = {
+        {200, 100, false, 2},                     // 40 pixels at 200 pixels per second: 0.2 s
+        {40, 100, false, 10}, {40, 4, false, 4},  // squeezed into the time there is
+        {40, 100, true, 1},                       // "Cut to Zoom Region"
+        {0, 100, false, 1},
+    };
+    for (const SCase& c : cases) {
+        const std::vector<SZoomView> steps = ZoomSteps(whole, region, c.rate, c.maxSteps, c.cut);
+        ASSERT_EQ(steps.size(), c.steps) << c.rate << " " << c.maxSteps;
+        EXPECT_EQ(steps.back(), region);
+        for (size_t k = 1; k < steps.size(); ++k) {
+            EXPECT_GT(steps[k].left, steps[k - 1].left) << "the view moves on at every step";
+            EXPECT_LT(steps[k].width, steps[k - 1].width);
+        }
+    }
+    EXPECT_TRUE(ZoomSteps(region, region, 200, 10, false).empty());
+    // "Follow Mouse": the cursor at a third of the region, the region kept whole and inside.
+    const std::pair<SSwfPoint, SRect> follows[] = {
+        {{90, 60}, {70, 45, 130, 90}}, {{5, 5}, {0, 0, 60, 45}}, {{158, 118}, {99, 74, 159, 119}}};
+    for (const auto& [point, expected] : follows) {
+        EXPECT_EQ(FollowRegion({0, 0, 60, 45}, point.x, point.y, 160, 120), expected)
+            << point.x << "," << point.y;
+    }
+    const SViewTransform t = TransformFor(region, 160);
+    EXPECT_DOUBLE_EQ(t.scale, 2.0);
+    EXPECT_DOUBLE_EQ(t.x, -80.0);
+    EXPECT_DOUBLE_EQ(t.y, -60.0);
+}
+
+TEST(PublishStoredSettings, TheProjectBlockGivesTheMovieOptionsAndItsFrameRate) {
+    const std::pair<const char*, int32_t> rates[] = {{"15", 15}, {"120", 120},  {"", 0},  {"0", 0},
+                                                     {"121", 0}, {"12 fps", 0}, {"-5", 0}};
+    for (const auto& [text, rate] : rates) {
+        CSettingsBlock block;
+        block.m_strPublish[0] = text;
+        EXPECT_EQ(StoredFrameRate(block), rate) << "'" << text << "'";
+    }
+    CProjectSettings stored;
+    StoreFrameRate(stored.m_block, 24);
+    stored.m_block.m_bZoomInAtStart = 1;
+    stored.m_block.m_bFadeOutAtEnd = 1;
+    stored.m_block.m_bLoopMovie = 1;
+    stored.m_block.m_crMovieBackground = 0x102030;
+    stored.m_block.m_bControlsAtTop = 1;
+    CPublishSettings settings;
+    ApplyProjectPublishSettings(stored, settings);
+    EXPECT_EQ(settings.m_nFrameRate, 24);
+    EXPECT_TRUE(settings.m_bZoomInStart);
+    EXPECT_FALSE(settings.m_bZoomOutEnd);
+    EXPECT_TRUE(settings.m_bFadeOutEnd);
+    EXPECT_TRUE(settings.m_bLoopMovie);
+    EXPECT_EQ(settings.m_crBackground, 0x102030u);
+    EXPECT_TRUE(settings.m_bControlsAtTop);
+    // Without a stored rate the publisher keeps its own.
+    CPublishSettings unset;
+    ApplyProjectPublishSettings(CProjectSettings(), unset);
+    EXPECT_EQ(unset.m_nFrameRate, CPublishSettings().m_nFrameRate);
+}
+
+bool Contains(const std::vector<QString>& values, const char* value) {
+    return std::find(values.begin(), values.end(), QString(value)) != values.end();
+}
+
+}  // namespace
+
+// A zoomed frame moves and scales the timeline so that its region fills the picture area, and
+// counter-scales the control sprite; the numbers are written with a point whatever the locale.
+TEST_F(PublishRulesTest, ZoomStepsScaleTheTimelineAndKeepTheControlSpriteInThePointLocale) {
+    CMemoryRecording rec(m_Dir.Path().string(), 160, 120);
+    rec.Fill(0, 0, 159, 119, 0x808080);
+    rec.Capture(0, 0, 159, 119, 100);
+    rec.Fill(50, 40, 60, 50, 0xFF0000);
+    CFrameInfo& zoomed = rec.Capture(50, 40, 60, 50, 100);
+    zoomed.m_bZoom = 1;
+    zoomed.m_rcZoom = {40, 30, 119, 89};
+    ASSERT_TRUE(rec.Finish());
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const bool comma = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    const SJudgeRun run = PublishAndParse(rec, "zoomsteps");
+    std::setlocale(LC_NUMERIC, before.c_str());
+    ExpectCleanParse(run);
+    const std::vector<QString> pushed = PushedTexts(run.json["tags"].toArray());
+    for (const char* value : {"-80.000000", "-60.000000", "200.000000", "40.000000", "30.000000",
+                              "50.000000", "100.000000"}) {
+        EXPECT_TRUE(Contains(pushed, value)) << value << (comma ? " (German numbers)" : "");
+    }
+    for (const QString& v : pushed) {
+        EXPECT_FALSE(v.contains(QRegularExpression("^-?[0-9]+,[0-9]{6}$"))) << v.toStdString();
+    }
+}
+
+// A sound that the next frame starts and that would carry the first segment past 12,000 movie
+// frames starts a new segment with that frame; without the sound the movie stays in one.
+TEST_F(PublishRulesTest, ASoundThatWouldCrossTheSegmentLimitStartsANewSegment) {
+    for (const bool sound : {true, false}) {
+        CMemoryRecording rec(m_Dir.Path().string(), 32, 24);
+        rec.Fill(0, 0, 31, 23, 0x336699);
+        rec.Capture(0, 0, 31, 23, 100000);  // 10,000 movie frames
+        rec.Fill(0, 0, 31, 23, 0x996633);
+        CFrameInfo& next = rec.Capture(0, 0, 31, 23, 100);
+        if (sound) {
+            next.m_pszSound = "narration.wav";
+            next.m_bPlaySound = 1;
+            next.m_bSingleFrameSound = 1;
+            next.m_nSoundDuration = 30000;  // 3,000 movie frames
+        }
+        rec.Fill(0, 0, 31, 23, 0x339966);
+        rec.Capture(0, 0, 31, 23, 100);
+        ASSERT_TRUE(rec.Finish());
+        const SJudgeRun run = PublishAndParse(rec, sound ? "sound" : "nosound");
+        ExpectCleanParse(run);
+        const std::vector<QString> pushed = PushedTexts(run.json["tags"].toArray());
+        EXPECT_EQ(Contains(pushed, "../movie00001"), sound);
+        // The main timeline stops where the segment takes over.
+        EXPECT_EQ(Frames(run), sound ? 10001 : 10020) << sound;
+        EXPECT_EQ(Contains(pushed, "10000"), sound) << "the segment's start frame";
+    }
+}

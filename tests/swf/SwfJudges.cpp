@@ -1,10 +1,13 @@
 #include "tests/swf/SwfJudges.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -21,19 +24,23 @@ std::string Quote(const std::string& s) {
     return out + "'";
 }
 
+// The judge's report goes to a file, never through a pipe: node leaves the rest of a long
+// report unwritten when it exits while a pipe is still full.
 SJudgeRun Run(const std::string& command) {
     SJudgeRun run;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::string pattern = (fs::temp_directory_path(ec) / "swfjudge-XXXXXX").string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
         return run;
     }
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.output.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ::close(fd);
+    const int status = std::system((command + " > " + Quote(pattern) + " 2>/dev/null").c_str());
+    run.exitCode = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream report(pattern, std::ios::binary);
+    run.output.assign(std::istreambuf_iterator<char>(report), std::istreambuf_iterator<char>());
+    fs::remove(pattern, ec);
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.output));
     run.json = doc.object();
     return run;
@@ -71,8 +78,7 @@ std::string CSwfJudges::Missing() {
 }
 
 SJudgeRun CSwfJudges::Parse(const std::string& movie) {
-    return Run("cd " + Quote(ToolsDir()) + " && node parse.mjs " + Quote(movie) +
-               " --compact 2>/dev/null");
+    return Run("cd " + Quote(ToolsDir()) + " && node parse.mjs " + Quote(movie) + " --compact");
 }
 
 SJudgeRun CSwfJudges::Render(const std::string& movie, const std::string& outDir,
@@ -82,5 +88,5 @@ SJudgeRun CSwfJudges::Render(const std::string& movie, const std::string& outDir
     for (const std::string& click : clicks) {
         command += " --click " + Quote(click);
     }
-    return Run(command + " 2>/dev/null");
+    return Run(command);
 }
