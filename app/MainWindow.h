@@ -17,10 +17,12 @@
 #include "app/RecentFiles.h"
 #include "project/NewProject.h"
 #include "project/Recovery.h"
+#include "recording/RecorderWindow.h"
 
 class CDemoProject;
 class CFrameCompositor;
 class CFramePreview;
+class CMainWindowRecorder;
 class CProjectFile;
 class CSettingsFiles;
 class IPrompter;
@@ -36,6 +38,7 @@ class QStackedWidget;
 struct SMainWindowHooks {
     std::function<bool(SRecoveryOptions&)> askRecoveryOptions;
     std::function<ELeftoverChoice(const std::string& name)> askLeftover;
+    std::function<EStopAnswer()> askStop;
 };
 
 class CMainWindow : public QMainWindow {
@@ -79,13 +82,22 @@ public:
     // Arguments of the fresh instance to start once the window has closed, if any.
     const std::optional<std::vector<std::string>>& RestartRequest() const { return m_restart; }
     const std::string& AutosaveName() const { return m_autosaveName; }
+    CMainWindowRecorder& Recording() { return *m_pRecorder; }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
+    friend class CMainWindowRecorder;
+
     void BuildMenus();
+    // Recording (MainWindowRecording.cpp).
+    void BuildRecordingMenus();
+    void EditRecordingOptions();
+    void EndRecordingForSessionEnd();
+    // False when the user chose to change the display settings: the program then closes.
+    bool CheckTrueColour();
     // Whole-project commands (MainWindowProjectOps.cpp).
     void BuildProjectOpsMenus();
     SNewProjectOptions NewProjectOptions() const;
@@ -127,6 +139,7 @@ private:
     bool m_bUpdating = false;
     std::string m_autosaveName;
     std::optional<std::vector<std::string>> m_restart;
+    std::unique_ptr<CMainWindowRecorder> m_pRecorder;
 
     QMenu* m_pFileMenu = nullptr;
     QAction* m_pOpenAction = nullptr;

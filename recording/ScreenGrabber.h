@@ -46,6 +46,11 @@ public:
     void SetOptions(const CRecordingOptions& options, bool continuousRecording = false);
     void SetTempDir(const std::string& dir) { m_strTempDir = dir; }
     void SetCaptureRect(const SScreenRect& rect) { m_rcCapture = rect; }
+    // Moves the capture, keeping its size: the frame window was moved while paused.
+    void SetCaptureOrigin(int32_t x, int32_t y) {
+        m_rcCapture.x = x;
+        m_rcCapture.y = y;
+    }
     void SetFreeSpace(int64_t bytes) {
         m_nStartFreeSpace = bytes;
         m_nFreeSpace = bytes;

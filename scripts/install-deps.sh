@@ -13,7 +13,7 @@ PACKAGES=(
   libxcb-keysyms1-dev libxcb-xtest0-dev
   libavformat-dev libavcodec-dev libswscale-dev ffmpeg
   # test services and judges
-  xvfb x11-utils xdotool chromium python3 imagemagick
+  xvfb x11-utils xdotool chromium python3 imagemagick openbox
   # the German locale of the settings tests
   locales-all
 )
