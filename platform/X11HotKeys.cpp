@@ -109,7 +109,8 @@ bool CX11HotKeys::Register(bool bAlternatePause) {
     for (const SWanted& w : wanted) {
         std::unique_ptr<xcb_keycode_t, SFree> codes(
             xcb_key_symbols_get_keycode(symbols.get(), w.sym));
-        bool bTaken = false;
+        // A key that another program holds on any of its key codes does not work reliably.
+        bool bRefused = codes == nullptr || *codes == XCB_NO_SYMBOL;
         for (const xcb_keycode_t* p = codes.get(); p != nullptr && *p != XCB_NO_SYMBOL; ++p) {
             for (uint16_t lock : locks) {
                 const uint16_t modifiers = static_cast<uint16_t>(w.modifiers | lock);
@@ -118,14 +119,15 @@ bool CX11HotKeys::Register(bool bAlternatePause) {
                                                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
                 if (error == nullptr) {
                     m_grabs.push_back({w.key, *p, modifiers});
-                    bTaken = true;
+                } else {
+                    bRefused = true;
                 }
                 std::free(error);
             }
         }
-        if (!bTaken) {
+        if (bRefused) {
             m_strError += std::string(m_strError.empty() ? "" : " ") + "The key " + KeyName(w.key) +
-                          " is not available.";
+                          " is held by another program.";
         }
     }
     xcb_flush(m_pConnection);

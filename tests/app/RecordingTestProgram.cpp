@@ -270,6 +270,11 @@ TEST_F(RecordingTestProgram, KeysPauseMarkChaptersAndTakeSnapshots) {
             chapters.emplace_back(i, std::u16string(CChapter(f).Title()));
         }
     }
+    std::string shown;
+    for (uint32_t i = 0; i < project.FrameCount(); ++i) {
+        shown += std::to_string(durations[i]) + (project.FrameAt(i)->HasChapter() ? "C " : " ");
+    }
+    SCOPED_TRACE(shown);
     ASSERT_EQ(chapters.size(), 3u);
     EXPECT_EQ(chapters[0].second, u"Chapter 1");
     EXPECT_EQ(chapters[1].second, u"Chapter 2");

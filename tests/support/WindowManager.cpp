@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace {
@@ -32,13 +33,31 @@ bool RootIsManaged(const std::string& display) {
 }  // namespace
 
 CWindowManager::CWindowManager(const std::string& display) {
+    // Without key bindings: the desktop's own (Print for a screenshot tool) would take keys
+    // that the programs under test register.
+    char config[] = "/tmp/quillo-openbox-XXXXXX.xml";
+    const int fd = mkstemps(config, 4);
+    if (fd < 0) {
+        return;
+    }
+    const char text[] =
+        "<?xml version=\"1.0\"?>\n"
+        "<openbox_config xmlns=\"http://openbox.org/3.4/rc\"><keyboard/><mouse/>"
+        "</openbox_config>\n";
+    const bool written = write(fd, text, sizeof text - 1) == static_cast<ssize_t>(sizeof text - 1);
+    close(fd);
+    m_strConfig = config;
+    if (!written) {
+        return;
+    }
     m_pid = fork();
     if (m_pid == 0) {
         const int devNull = open("/dev/null", O_RDWR);
         dup2(devNull, STDOUT_FILENO);
         dup2(devNull, STDERR_FILENO);
         setenv("DISPLAY", display.c_str(), 1);
-        execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+        execlp("openbox", "openbox", "--sm-disable", "--config-file", config,
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     if (m_pid < 0) {
@@ -64,5 +83,8 @@ CWindowManager::~CWindowManager() {
         kill(m_pid, SIGTERM);
         int status = 0;
         waitpid(m_pid, &status, 0);
+    }
+    if (!m_strConfig.empty()) {
+        unlink(m_strConfig.c_str());
     }
 }

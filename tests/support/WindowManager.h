@@ -17,6 +17,7 @@ public:
     bool Running() const { return m_bRunning; }
 
 private:
+    std::string m_strConfig;
     pid_t m_pid = -1;
     bool m_bRunning = false;
 };
