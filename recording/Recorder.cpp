@@ -244,14 +244,18 @@ void CRecorder::ShowPaused(bool) {
     ShowStateIcon();
 }
 
-void CRecorder::CloseMainWindow() {
-    m_bFinished = true;
-    m_window.KillTimer();
+void CRecorder::StopTicking() {
     m_pGrabber->Sampler().StopThread();
+    m_window.KillTimer();
     if (m_pInput != nullptr) {
         m_pInput->Stop();
     }
     m_bInputActive = false;
+}
+
+void CRecorder::CloseMainWindow() {
+    m_bFinished = true;
+    StopTicking();
     m_tray.Show(ETrayIcon::None);
     m_window.CloseProgram();
 }
@@ -261,12 +265,7 @@ void CRecorder::StopRecording(bool bDiskFull) {
         return;
     }
     m_bStopping = true;
-    m_pGrabber->Sampler().StopThread();
-    m_window.KillTimer();
-    if (m_pInput != nullptr) {
-        m_pInput->Stop();
-    }
-    m_bInputActive = false;
+    StopTicking();
     if (m_setup.pFrame != nullptr) {
         m_setup.pFrame->SetRecordingLook(false);
     }
@@ -415,12 +414,7 @@ void CRecorder::EndSession() {
         return;
     }
     m_bStopping = true;
-    m_pGrabber->Sampler().StopThread();
-    m_window.KillTimer();
-    if (m_pInput != nullptr) {
-        m_pInput->Stop();
-    }
-    m_bInputActive = false;
+    StopTicking();
     m_pGrabber->OnCaptureTick(true);
     KeepCaptureFiles();
 }

@@ -111,6 +111,8 @@ private:
     void StartInput();
     // The part of the start that "Continue Recording" repeats.
     void StartTicking();
+    // No more ticks, cursor samples or input events.
+    void StopTicking();
     void StopRecording(bool bDiskFull);
     void TakeOriginFromFrame();
     void ShowStateIcon();

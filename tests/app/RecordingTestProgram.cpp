@@ -5,7 +5,6 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <xcb/xcb_keysyms.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -18,95 +17,21 @@
 #include "project/Chapter.h"
 #include "project/DemoProject.h"
 #include "project/ProjectFile.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestKeyboard.h"
 #include "tests/support/WindowManager.h"
-#include "tests/support/XTestInput.h"
 #include "tests/support/XvfbServer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// X key symbols.
-constexpr xcb_keysym_t kControl = 0xffe3;
-constexpr xcb_keysym_t kAlt = 0xffe9;
-constexpr xcb_keysym_t kDelete = 0xffff;
-constexpr xcb_keysym_t kPause = 0xff13;
-constexpr xcb_keysym_t kPrint = 0xff61;
-constexpr xcb_keysym_t kLetterC = 0x0063;
+using namespace keysym;
 
 void Sleep(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
-
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        for (const std::string& e : env) {
-            putenv(const_cast<char*>(e.c_str()));
-        }
-        std::vector<char*> argv;
-        for (const std::string& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        freopen("/dev/null", "w", stdout);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Waits for the child up to `seconds`; its exit status, or -1 when it did not end (it is then
-// killed).
-int WaitFor(pid_t pid, int seconds) {
-    for (int i = 0; i < seconds * 20; ++i) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        Sleep(50);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
-
-class CKeyboard {
-public:
-    explicit CKeyboard(const std::string& display) : m_input(display) {
-        m_pConnection = xcb_connect(display.c_str(), nullptr);
-        m_pSymbols = xcb_key_symbols_alloc(m_pConnection);
-    }
-    ~CKeyboard() {
-        xcb_key_symbols_free(m_pSymbols);
-        xcb_disconnect(m_pConnection);
-    }
-    bool Ok() const { return m_input.Ok() && m_pSymbols != nullptr; }
-
-    // Presses the keys in order and releases them in reverse.
-    void Press(std::initializer_list<xcb_keysym_t> keys) {
-        std::vector<uint8_t> codes;
-        for (xcb_keysym_t k : keys) {
-            xcb_keycode_t* all = xcb_key_symbols_get_keycode(m_pSymbols, k);
-            ASSERT_NE(all, nullptr);
-            codes.push_back(all[0]);
-            std::free(all);
-        }
-        for (uint8_t c : codes) {
-            m_input.Key(c, true);
-        }
-        for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
-            m_input.Key(*it, false);
-        }
-        m_input.Sync();
-    }
-
-private:
-    CXTestInput m_input;
-    xcb_connection_t* m_pConnection = nullptr;
-    xcb_key_symbols_t* m_pSymbols = nullptr;
-};
 
 class RecordingTestProgram : public ::testing::Test {
 protected:
@@ -118,8 +43,8 @@ protected:
             fs::create_directories(m_dir.File(sub));
         }
         fs::permissions(m_dir.File("runtime"), fs::perms::owner_all);
-        m_scene =
-            Spawn({QUILLO_SCENE_BIN, "--display", m_server.Display(), "--seconds", "120"}, {});
+        m_scene = SpawnProgram(
+            {QUILLO_SCENE_BIN, "--display", m_server.Display(), "--seconds", "120"}, {});
         ASSERT_GT(m_scene, 0);
     }
     void TearDown() override {
@@ -145,7 +70,7 @@ protected:
     pid_t StartProgram(const std::vector<std::string>& args) {
         std::vector<std::string> all = {QUILLOMATIC_BIN};
         all.insert(all.end(), args.begin(), args.end());
-        return Spawn(all, Env());
+        return SpawnProgram(all, Env());
     }
 
     std::vector<std::string> CaptureFiles() const {
@@ -189,7 +114,7 @@ TEST_F(RecordingTestProgram, CommandLineRecordingIsSavedHoweverItIsStopped) {
         {"SIGTERM", EStop::Terminate},
         {"SIGINT", EStop::Interrupt},
     };
-    CKeyboard keyboard(m_server.Display());
+    CTestKeyboard keyboard(m_server.Display());
     ASSERT_TRUE(keyboard.Ok());
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -204,8 +129,8 @@ TEST_F(RecordingTestProgram, CommandLineRecordingIsSavedHoweverItIsStopped) {
                 break;
             case EStop::Command: {
                 std::vector<std::string> env = Env();
-                const pid_t stop = Spawn({QUILLO_BIN, "stop"}, env);
-                EXPECT_EQ(WaitFor(stop, 10), 0);
+                const pid_t stop = SpawnProgram({QUILLO_BIN, "stop"}, env);
+                EXPECT_EQ(WaitForExit(stop, 10), 0);
                 break;
             }
             case EStop::Terminate:
@@ -215,7 +140,7 @@ TEST_F(RecordingTestProgram, CommandLineRecordingIsSavedHoweverItIsStopped) {
                 kill(program, SIGINT);
                 break;
         }
-        EXPECT_EQ(WaitFor(program, 60), 0);
+        EXPECT_EQ(WaitForExit(program, 60), 0);
         EXPECT_TRUE(CaptureFiles().empty());
         EXPECT_FALSE(fs::exists(m_dir.File("runtime/quillo-recorder")));
         CDemoProject project;
@@ -230,7 +155,7 @@ TEST_F(RecordingTestProgram, CommandLineRecordingIsSavedHoweverItIsStopped) {
 }
 
 TEST_F(RecordingTestProgram, KeysPauseMarkChaptersAndTakeSnapshots) {
-    CKeyboard keyboard(m_server.Display());
+    CTestKeyboard keyboard(m_server.Display());
     ASSERT_TRUE(keyboard.Ok());
     const std::string out = m_dir.File("keys.lumo");
     const pid_t program = StartProgram({"/r:" + out, "/s:0,0,240,320"});
@@ -255,7 +180,7 @@ TEST_F(RecordingTestProgram, KeysPauseMarkChaptersAndTakeSnapshots) {
     }
     Sleep(400);
     keyboard.Press({kControl, kDelete});
-    ASSERT_EQ(WaitFor(program, 60), 0);
+    ASSERT_EQ(WaitForExit(program, 60), 0);
 
     CDemoProject project;
     CScriptedPrompter prompter;

@@ -3,32 +3,30 @@
 // Save" opens the new project in the editor on its first frame, and afterwards the keys leave
 // the open project alone.
 #include <gtest/gtest.h>
-#include <xcb/xcb_keysyms.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 
 #include "app/MainWindow.h"
 #include "app/MainWindowRecording.h"
+#include "app/RecordingOptionsDialog.h"
 #include "app/Startup.h"
 #include "platform/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDrawer.h"
-#include "tests/support/XTestInput.h"
+#include "tests/support/TestKeyboard.h"
 #include "tests/support/XvfbServer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr xcb_keysym_t kControl = 0xffe3;
-constexpr xcb_keysym_t kAlt = 0xffe9;
-constexpr xcb_keysym_t kDelete = 0xffff;
-constexpr xcb_keysym_t kPause = 0xff13;
-constexpr xcb_keysym_t kLetterC = 0x0063;
+using namespace keysym;
 
 // Handles events until `done` holds or the time is up.
 bool Until(const std::function<bool()>& done, int ms = 5000) {
@@ -40,6 +38,16 @@ bool Until(const std::function<bool()>& done, int ms = 5000) {
     return done();
 }
 
+void EnsureApplication() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "quillo_tests_recording_window";
+    static char* argv[] = {name, nullptr};
+    static QApplication* pApp = new QApplication(argc, argv);
+    (void)pApp;
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
 class RecordingTestWindow : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -47,43 +55,14 @@ protected:
         // The window's own connections (keys, screen) go to the test's server.
         setenv("DISPLAY", m_server.Display().c_str(), 1);
         setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "quillo_tests_recording_window";
-        static char* argv[] = {name, nullptr};
-        static QApplication* pApp = new QApplication(argc, argv);
-        (void)pApp;
-        QApplication::setQuitOnLastWindowClosed(false);
-        m_pConnection = xcb_connect(m_server.Display().c_str(), nullptr);
-        m_pSymbols = xcb_key_symbols_alloc(m_pConnection);
-    }
-    void TearDown() override {
-        xcb_key_symbols_free(m_pSymbols);
-        xcb_disconnect(m_pConnection);
+        EnsureApplication();
     }
 
-    void Press(std::initializer_list<xcb_keysym_t> keys) {
-        std::vector<uint8_t> codes;
-        for (xcb_keysym_t k : keys) {
-            xcb_keycode_t* all = xcb_key_symbols_get_keycode(m_pSymbols, k);
-            ASSERT_NE(all, nullptr);
-            codes.push_back(all[0]);
-            std::free(all);
-        }
-        for (uint8_t c : codes) {
-            m_input.Key(c, true);
-        }
-        for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
-            m_input.Key(*it, false);
-        }
-        m_input.Sync();
-    }
+    void Press(std::initializer_list<xcb_keysym_t> keys) { m_keyboard.Press(keys); }
 
     CXvfbServer m_server{{320, 240, true}};
     CTempDir m_dir;
-    CXTestInput m_input{m_server.Display()};
-    xcb_connection_t* m_pConnection = nullptr;
-    xcb_key_symbols_t* m_pSymbols = nullptr;
+    CTestKeyboard m_keyboard{m_server.Display()};
 };
 
 TEST_F(RecordingTestWindow, KeysBeepUntilARecordingStartsAndTheSavedOneIsEdited) {
@@ -153,6 +132,51 @@ TEST_F(RecordingTestWindow, KeysBeepUntilARecordingStartsAndTheSavedOneIsEdited)
     Press({kPause});
     ASSERT_TRUE(Until([&] { return recording.Beeps() == beeps + 1; }));
     window.close();
+}
+
+TEST(RecordingOptionsDialog, ChecksTheFolderAndKeepsEveryValue) {
+    EnsureApplication();
+    CTempDir dir;
+    CScriptedPrompter prompter;
+    CRecordingOptions options;
+    options.m_bCustomRates = 1;
+    options.m_nScreenFps = 7;
+    options.m_nMouseFps = 33;
+    options.m_bRecordMouse = 0;
+    options.m_bFollowActiveWindow = 1;
+    options.m_strTempVideoDir = dir.Path().string();
+    bool bReminder = false;
+    CRecordingOptionsDialog dialog(nullptr, options, prompter, bReminder);
+    CRecordingOptions shown = dialog.Options();
+    EXPECT_EQ(shown.m_bCustomRates, 1);
+    EXPECT_EQ(shown.m_nScreenFps, 7u);
+    EXPECT_EQ(shown.m_nMouseFps, 33u);
+    EXPECT_EQ(shown.m_bRecordMouse, 0);
+    EXPECT_EQ(shown.m_bFollowActiveWindow, 1);
+    EXPECT_EQ(shown.m_strTempVideoDir, dir.Path().string());
+
+    auto* pFolder = dialog.findChild<QLineEdit*>("tempVideoLocation");
+    ASSERT_NE(pFolder, nullptr);
+    emit pFolder->editingFinished();
+    EXPECT_TRUE(prompter.Messages().empty());
+    pFolder->setText(QString::fromStdString(dir.File("missing")));
+    emit pFolder->editingFinished();
+    ASSERT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_EQ(prompter.Messages()[0].text, kNotADirectoryText);
+    EXPECT_EQ(prompter.Messages()[0].caption, kNotADirectoryCaption);
+    EXPECT_EQ(prompter.Messages()[0].icon, EMsgIcon::Warning);
+
+    for (QPushButton* pButton : dialog.findChildren<QPushButton*>()) {
+        if (pButton->text() == "Defaults") {
+            pButton->click();
+        }
+    }
+    const CRecordingOptions defaults = dialog.Options();
+    EXPECT_EQ(defaults.m_bCustomRates, 0);
+    EXPECT_EQ(defaults.m_bRecordMouse, 1);
+    EXPECT_EQ(defaults.m_bSmoothMovement, 1);
+    EXPECT_EQ(defaults.m_bFollowActiveWindow, 0);
+    EXPECT_EQ(defaults.ScreenRate(), 20u);
 }
 
 }  // namespace
