@@ -65,6 +65,14 @@ std::string RecorderSocketPath() {
     std::string folder = (tmp != nullptr && *tmp) ? tmp : "/tmp";
     folder += "/quillo-" + std::to_string(::getuid());
     ::mkdir(folder.c_str(), 0700);
+    // A folder that someone else made or may write into is not used: the socket would not be
+    // the user's own.
+    struct stat s {};
+    if (::lstat(folder.c_str(), &s) != 0 || !S_ISDIR(s.st_mode) || s.st_uid != ::getuid() ||
+        (s.st_mode & 0077) != 0) {
+        const char* home = std::getenv("HOME");
+        return std::string(home != nullptr && *home ? home : ".") + "/.quillo-recorder";
+    }
     return folder + "/quillo-recorder";
 }
 
@@ -84,7 +92,15 @@ bool CCommandSocket::Listen(const std::string& path) {
         m_strError = "Another recording program listens on " + path + ".";
         return false;
     }
-    ::unlink(path.c_str());
+    // Only a socket left behind is replaced, never another kind of file.
+    struct stat s {};
+    if (::lstat(path.c_str(), &s) == 0) {
+        if (!S_ISSOCK(s.st_mode)) {
+            m_strError = path + " exists and is no socket.";
+            return false;
+        }
+        ::unlink(path.c_str());
+    }
     m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(m_fd, 8) != 0) {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <vector>
 
@@ -19,11 +20,13 @@
 
 namespace {
 
-// Serves the socket until `count` codes have come or a second passed.
-std::vector<int> Serve(CCommandSocket& socket, size_t count) {
+// Serves the socket until `count` codes have come, the sender is done or five seconds passed.
+template <typename T>
+std::vector<int> Serve(CCommandSocket& socket, size_t count, const std::future<T>& sender) {
     std::vector<int> codes;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (codes.size() < count && std::chrono::steady_clock::now() < end) {
+    while (codes.size() < count && std::chrono::steady_clock::now() < end &&
+           sender.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
         pollfd p{socket.WaitHandle(), POLLIN, 0};
         if (::poll(&p, 1, 50) > 0) {
             for (int c : socket.TakeCodes()) {
@@ -47,7 +50,7 @@ TEST(CommandSocket, CodesArriveInOrderAndEachSenderIsAnswered) {
         }
         return answered;
     });
-    EXPECT_EQ(Serve(socket, 3), (std::vector<int>{19, 67, 27}));
+    EXPECT_EQ(Serve(socket, 3, sender), (std::vector<int>{19, 67, 27}));
     EXPECT_EQ(sender.get(), (std::vector<bool>{true, true, true}));
     socket.Close();
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -65,7 +68,7 @@ TEST(CommandSocket, RefusesASecondListenerAndSendersWithoutOne) {
     // The second listener's probe is answered by the first, which is served meanwhile.
     CCommandSocket second;
     auto probe = std::async(std::launch::async, [&] { return second.Listen(path); });
-    Serve(first, 1);
+    Serve(first, 1, probe);
     EXPECT_FALSE(probe.get());
     EXPECT_NE(second.Error().find("Another recording program"), std::string::npos);
 }
@@ -83,6 +86,11 @@ TEST(CommandSocket, TakesOverTheSocketOfAProgramThatEnded) {
     ASSERT_TRUE(std::filesystem::exists(path));
     CCommandSocket socket;
     EXPECT_TRUE(socket.Listen(path)) << socket.Error();
+    socket.Close();
+    // Any other file of that name stays.
+    { std::ofstream(path) << "keep"; }
+    EXPECT_FALSE(socket.Listen(path));
+    EXPECT_TRUE(std::filesystem::exists(path));
 }
 
 TEST(CommandSocket, AnswersTextThatIsNoCodeWithoutTakingIt) {
@@ -105,7 +113,7 @@ TEST(CommandSocket, AnswersTextThatIsNoCodeWithoutTakingIt) {
         ::close(fd);
         return answer;
     });
-    EXPECT_TRUE(Serve(socket, 1).empty());
+    EXPECT_TRUE(Serve(socket, 1, sender).empty());
     EXPECT_EQ(sender.get(), "bad code\n");
 }
 
