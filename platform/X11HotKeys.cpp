@@ -5,20 +5,15 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/X11KeySyms.h"
+
 namespace {
 
 struct SFree {
     void operator()(void* p) const { std::free(p); }
 };
 
-// Key symbols of the X protocol.
-constexpr xcb_keysym_t kSymPrint = 0xff61;
-constexpr xcb_keysym_t kSymDelete = 0xffff;
-constexpr xcb_keysym_t kSymPause = 0xff13;
-constexpr xcb_keysym_t kSymP = 0x0070;
-constexpr xcb_keysym_t kSymC = 0x0063;
-constexpr xcb_keysym_t kSymH = 0x0068;
-constexpr xcb_keysym_t kSymNumLock = 0xff7f;
+using namespace keysym;
 
 const char* KeyName(EHotKey key) {
     switch (key) {
@@ -49,7 +44,7 @@ uint16_t CX11HotKeys::NumLockMask() const {
     std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
         xcb_key_symbols_alloc(m_pConnection), &xcb_key_symbols_free);
     std::unique_ptr<xcb_keycode_t, SFree> numLock(
-        xcb_key_symbols_get_keycode(symbols.get(), kSymNumLock));
+        xcb_key_symbols_get_keycode(symbols.get(), kNumLock));
     std::unique_ptr<xcb_get_modifier_mapping_reply_t, SFree> map(xcb_get_modifier_mapping_reply(
         m_pConnection, xcb_get_modifier_mapping(m_pConnection), nullptr));
     if (!numLock || !map) {
@@ -94,12 +89,12 @@ bool CX11HotKeys::Register(bool bAlternatePause) {
         uint16_t modifiers;
     };
     const SWanted wanted[] = {
-        {EHotKey::Snapshot, kSymPrint, 0},
-        {EHotKey::Stop, kSymDelete, XCB_MOD_MASK_CONTROL},
-        bAlternatePause ? SWanted{EHotKey::Pause, kSymP, XCB_MOD_MASK_1}
-                        : SWanted{EHotKey::Pause, kSymPause, 0},
-        {EHotKey::Chapter, kSymC, XCB_MOD_MASK_1},
-        {EHotKey::Hide, kSymH, XCB_MOD_MASK_CONTROL},
+        {EHotKey::Snapshot, kPrint, 0},
+        {EHotKey::Stop, kDelete, XCB_MOD_MASK_CONTROL},
+        bAlternatePause ? SWanted{EHotKey::Pause, kLetterP, XCB_MOD_MASK_1}
+                        : SWanted{EHotKey::Pause, kPause, 0},
+        {EHotKey::Chapter, kLetterC, XCB_MOD_MASK_1},
+        {EHotKey::Hide, kLetterH, XCB_MOD_MASK_CONTROL},
     };
     const uint16_t numLock = NumLockMask();
     const uint16_t locks[] = {0, XCB_MOD_MASK_LOCK, numLock,
