@@ -25,6 +25,7 @@
 
 #include "app/CaptureControls.h"
 #include "app/FramePreview.h"
+#include "app/MainWindowRecording.h"
 #include "app/RecoveryDialog.h"
 #include "app/SettingsFiles.h"
 #include "app/WindowPlacement.h"
@@ -88,6 +89,8 @@ CMainWindow::CMainWindow(CSettingsFiles& settings, SCommandLine commandLine, IPr
       m_pProject(std::make_unique<CDemoProject>()) {
     setWindowTitle("Quillo");
     BuildMenus();
+    m_pRecorder = std::make_unique<CMainWindowRecorder>(*this);
+    BuildRecordingMenus();
     auto* pCentral = new QWidget(this);
     auto* pLayout = new QVBoxLayout(pCentral);
     pLayout->addWidget(BuildCapturePanel());
@@ -103,7 +106,9 @@ CMainWindow::CMainWindow(CSettingsFiles& settings, SCommandLine commandLine, IPr
     connect(&m_playTimer, &QTimer::timeout, this, &CMainWindow::OnPlayTick);
 }
 
-CMainWindow::~CMainWindow() = default;
+CMainWindow::~CMainWindow() {
+    m_pRecorder.reset();
+}
 
 void CMainWindow::BuildMenus() {
     m_pFileMenu = menuBar()->addMenu("&File");
@@ -216,7 +221,12 @@ void CMainWindow::StartUp() {
     }
     RestoreCaptureChoices();
     FillRecentFiles();
+    m_pRecorder->Listen();
     QTimer::singleShot(0, this, [this] {
+        if (!CheckTrueColour()) {
+            close();
+            return;
+        }
         RunCommandLine();
         OfferLeftovers();
     });
@@ -229,11 +239,6 @@ void CMainWindow::RunCommandLine() {
     if (m_commandLine.recordFile) {
         StartRecording();
     }
-}
-
-void CMainWindow::StartRecording() {
-    m_prompter.Info("Recording from this window is not available yet; use \"quillo record\".",
-                    "Quillo");
 }
 
 void CMainWindow::OfferLeftovers() {
@@ -527,6 +532,7 @@ bool CMainWindow::EmergencySave(bool bAskName) {
 
 void CMainWindow::CloseForAutosave() {
     m_bAutosave = true;
+    EndRecordingForSessionEnd();
     close();
 }
 
@@ -554,6 +560,7 @@ void CMainWindow::closeEvent(QCloseEvent* pEvent) {
         return;
     }
     StopPlaying();
+    EndRecordingForSessionEnd();
     if (m_bHasProject && m_bModified) {
         if (m_bAutosave) {
             m_autosaveName = ProjectFolder() + ProjectStem() + "_autosave.lumo";

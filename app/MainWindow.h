@@ -18,12 +18,14 @@
 #include "project/NewProject.h"
 #include "project/Recovery.h"
 #include "recording/CaptureArea.h"
+#include "recording/RecorderWindow.h"
 
 class CCaptureFrameWnd;
 class CDemoProject;
 class CFrameInfo;
 class CFrameCompositor;
 class CFramePreview;
+class CMainWindowRecorder;
 class CProjectFile;
 class CSettingsFiles;
 class IPrompter;
@@ -41,6 +43,7 @@ struct SCaptureControls;
 struct SMainWindowHooks {
     std::function<bool(SRecoveryOptions&)> askRecoveryOptions;
     std::function<ELeftoverChoice(const std::string& name)> askLeftover;
+    std::function<EStopAnswer()> askStop;
 };
 
 class CMainWindow : public QMainWindow {
@@ -89,13 +92,22 @@ public:
     // Arguments of the fresh instance to start once the window has closed, if any.
     const std::optional<std::vector<std::string>>& RestartRequest() const { return m_restart; }
     const std::string& AutosaveName() const { return m_autosaveName; }
+    CMainWindowRecorder& Recording() { return *m_pRecorder; }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
+    friend class CMainWindowRecorder;
+
     void BuildMenus();
+    // Recording (MainWindowRecording.cpp).
+    void BuildRecordingMenus();
+    void EditRecordingOptions();
+    void EndRecordingForSessionEnd();
+    // False when the user chose to change the display settings: the program then closes.
+    bool CheckTrueColour();
     // Whole-project commands (MainWindowProjectOps.cpp).
     void BuildProjectOpsMenus();
     SNewProjectOptions NewProjectOptions() const;
@@ -148,6 +160,7 @@ private:
     std::string m_autosaveName;
     std::string m_effectFolder;  // where the last effect file was saved or loaded
     std::optional<std::vector<std::string>> m_restart;
+    std::unique_ptr<CMainWindowRecorder> m_pRecorder;
 
     QMenu* m_pFileMenu = nullptr;
     QAction* m_pOpenAction = nullptr;

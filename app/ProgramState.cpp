@@ -158,6 +158,20 @@ const std::vector<SGroup>& Groups() {
              in.Line(s.m_strTempVideoDir);
              return in.Ok();
          }},
+        {530,
+         [](const CProgramState& s, CStoreWriter& out) {
+             for (std::int32_t v : {s.m_bRecordingHint, s.m_bCreatingHint, s.m_bTrueColourReminder,
+                                    s.m_bCompressionReminder}) {
+                 out.Int(v);
+             }
+         },
+         [](CProgramState& s, CStoreReader& in, int) {
+             for (std::int32_t* v : {&s.m_bRecordingHint, &s.m_bCreatingHint,
+                                     &s.m_bTrueColourReminder, &s.m_bCompressionReminder}) {
+                 in.Int(*v);
+             }
+             return in.Ok();
+         }},
     };
     return kGroups;
 }

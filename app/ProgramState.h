@@ -63,6 +63,11 @@ struct CProgramState {
     std::int32_t m_bControlsOverDemo = 0;
     std::int32_t m_bHidePanRectangle = 0;
     std::int32_t m_bZoomBeforeFrame = 1;
+    // Hint dialogs that are shown while their check box stays on.
+    std::int32_t m_bRecordingHint = 1;
+    std::int32_t m_bCreatingHint = 1;
+    std::int32_t m_bTrueColourReminder = 1;
+    std::int32_t m_bCompressionReminder = 1;
 
     // Up to six project file names, oldest first.
     std::vector<std::string> m_recentFiles;

@@ -39,6 +39,7 @@ CSessionEndWatcher::CSessionEndWatcher(QObject* pParent) : QObject(pParent) {
         action.sa_flags = SA_RESTART;
         sigemptyset(&action.sa_mask);
         ::sigaction(SIGTERM, &action, nullptr);
+        ::sigaction(SIGINT, &action, nullptr);
     }
     if (auto* pApp = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(pApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
@@ -54,4 +55,5 @@ CSessionEndWatcher::~CSessionEndWatcher() {
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
 }

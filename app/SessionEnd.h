@@ -1,5 +1,5 @@
 // Tells the main window that the session ends: the session manager's request to save, or
-// SIGTERM (delivered through a pipe, so that the window reacts in the event loop).
+// SIGTERM or SIGINT (delivered through a pipe, so that the window reacts in the event loop).
 #pragma once
 
 #include <QObject>

@@ -1,3 +1,4 @@
+#include <poll.h>
 #include <signal.h>
 #include <sys/statvfs.h>
 
@@ -6,9 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
+#include "platform/CommandSocket.h"
 #include "platform/ConsolePrompter.h"
 #include "platform/InputEvents.h"
 #include "platform/RecordingClock.h"
@@ -21,6 +24,7 @@
 #include "project/ProjectFile.h"
 #include "recording/HeadlessCaptureArea.h"
 #include "recording/HeadlessRecorder.h"
+#include "recording/Recorder.h"
 #include "recording/ScreenGrabber.h"
 
 namespace {
@@ -84,6 +88,43 @@ const char* EndText(CHeadlessRecorder::EEnd end) {
     }
     return "";
 }
+
+// Listens for the stop command of `quillo stop` while the recording runs; it ends the recording
+// as a signal does.
+class CStopListener {
+public:
+    CStopListener() {
+        if (!m_socket.Listen(RecorderSocketPath())) {
+            std::fprintf(stderr, "quillo record: %s quillo stop cannot reach this recording.\n",
+                         m_socket.Error().c_str());
+            return;
+        }
+        m_thread = std::thread([this] {
+            while (m_bListening.load()) {
+                pollfd p{m_socket.WaitHandle(), POLLIN, 0};
+                if (::poll(&p, 1, 100) <= 0) {
+                    continue;
+                }
+                for (int code : m_socket.TakeCodes()) {
+                    if (code == kHotkeyStop || code == kUserStop) {
+                        g_interrupted.store(true);
+                    }
+                }
+            }
+        });
+    }
+    ~CStopListener() {
+        m_bListening.store(false);
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+
+private:
+    CCommandSocket m_socket;
+    std::atomic<bool> m_bListening{true};
+    std::thread m_thread;
+};
 
 }  // namespace
 
@@ -232,8 +273,11 @@ int RunRecord(std::span<const std::string> args) {
     action.sa_handler = OnSignal;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    const CHeadlessRecorder::EEnd end =
-        recorder.Record(grabber, static_cast<uint32_t>(seconds * 1000), &g_interrupted);
+    CHeadlessRecorder::EEnd end = CHeadlessRecorder::EEnd::Failed;
+    {
+        CStopListener listener;
+        end = recorder.Record(grabber, static_cast<uint32_t>(seconds * 1000), &g_interrupted);
+    }
     if (end == CHeadlessRecorder::EEnd::Failed) {
         grabber.Stream().Discard();
         return Failure(kName, "the recording could not be made");

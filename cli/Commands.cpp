@@ -15,6 +15,10 @@ std::span<const SCommand> AllCommands() {
             "record the X display until time is up or a signal and save it as a project; "
             "the capture files are made in DIR (the project's folder by default)",
             false, RunRecord},
+        SCommand{"stop", "[--code N] [--socket PATH]",
+                 "stop the user's running recording (--code sends another recorder command: "
+                 "19 pause or resume, 67 chapter, 72 tray icon)",
+                 false, RunStop},
         SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse]",
                  "rebuild a project from a damaged capture file or project file", false,
                  RunRecover},

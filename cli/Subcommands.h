@@ -17,6 +17,7 @@ int RunInfo(std::span<const std::string> args);
 int RunFrame(std::span<const std::string> args);
 int RunCheck(std::span<const std::string> args);
 int RunRecord(std::span<const std::string> args);
+int RunStop(std::span<const std::string> args);
 int RunRemoveDeleted(std::span<const std::string> args);
 int RunCombine(std::span<const std::string> args);
 int RunImportVideo(std::span<const std::string> args);

@@ -183,16 +183,23 @@ void CCaptureStream::CloseFiles() {
     m_Ring.End();
 }
 
-bool CCaptureStream::Stop(SCaptureFiles& files) {
+bool CCaptureStream::Sync(SCaptureFiles& files) {
     if (!IsOpen()) {
         return false;
     }
     m_Ring.FlushAll();
-    const bool bOk = !WriteFailed();
     files.dataPath = m_DataPath;
     files.indexPath = m_IndexPath;
     files.nPictures = m_nPictures;
     files.nDataBytes = m_Ring.TotalBytes();
+    return !WriteFailed();
+}
+
+bool CCaptureStream::Stop(SCaptureFiles& files) {
+    if (!IsOpen()) {
+        return false;
+    }
+    const bool bOk = Sync(files);
     CloseFiles();
     m_DataPath.clear();
     m_IndexPath.clear();

@@ -61,6 +61,9 @@ public:
 
     // Flushes everything, closes both files and hands them over; false when a write failed.
     bool Stop(SCaptureFiles& files);
+    // Writes out everything buffered and describes both files, which stay open so that the
+    // recording can go on; false when a write failed or the stream is not open.
+    bool Sync(SCaptureFiles& files);
     // Closes and deletes both files.
     void Discard();
 

@@ -54,6 +54,13 @@ public:
         m_choice = choice;
         m_pTracker = pTracker;
     }
+    // Moves the capture, keeping its size: the frame window was moved while paused.
+    void SetCaptureOrigin(int32_t x, int32_t y) {
+        m_rcCapture.x = x;
+        m_rcCapture.y = y;
+        m_nShownX = x;
+        m_nShownY = y;
+    }
     void SetFreeSpace(int64_t bytes) {
         m_nStartFreeSpace = bytes;
         m_nFreeSpace = bytes;

@@ -21,6 +21,7 @@
 #include "platform/ScriptedPrompter.h"
 #include "project/Recovery.h"
 #include "tests/app/WindowTestProject.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDrawer.h"
 #include "tests/support/XvfbServer.h"
@@ -28,24 +29,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        for (const std::string& e : env) {
-            putenv(const_cast<char*>(e.c_str()));
-        }
-        std::vector<char*> argv;
-        for (const std::string& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        freopen("/dev/null", "w", stdout);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
 
 void Sleep(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -71,9 +54,10 @@ TEST(RecoveryTestProgram, KilledRecordingIsOfferedAtTheNextStartAndRecovered) {
     CTempDir dir;
     const std::string captures = dir.File("captures");
     fs::create_directories(captures);
-    const pid_t recorder = Spawn({QUILLO_BIN, "record", dir.File("killed.lumo"), "--temp", captures,
-                                  "--display", server.Display(), "--seconds", "120"},
-                                 {});
+    const pid_t recorder =
+        SpawnProgram({QUILLO_BIN, "record", dir.File("killed.lumo"), "--temp", captures,
+                      "--display", server.Display(), "--seconds", "120"},
+                     {});
     ASSERT_GT(recorder, 0);
     // Boxes of changing colours while the recording runs.
     const uint32_t colours[] = {0xE02020, 0x20C040, 0xF0C000, 0x8020E0};
@@ -150,12 +134,12 @@ TEST(RecoveryTestProgram, DesktopProgramStartsFreshOpensItsProjectAndEndsOnSigte
     const std::string home = dir.File("home");
     fs::create_directories(home);
     const pid_t program =
-        Spawn({QUILLOMATIC_BIN, project},
-              {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
-               "XDG_DOCUMENTS_DIR=", "QUILLO_SETTINGS_DIR=", "TMPDIR=" + dir.Path().string(),
-               "QT_QPA_PLATFORM=xcb", "DISPLAY=" + server.Display(),
-               // fontconfig keeps its caches to the end; the window tests check for leaks.
-               "ASAN_OPTIONS=detect_leaks=0"});
+        SpawnProgram({QUILLOMATIC_BIN, project},
+                     {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                      "XDG_DOCUMENTS_DIR=", "QUILLO_SETTINGS_DIR=", "TMPDIR=" + dir.Path().string(),
+                      "QT_QPA_PLATFORM=xcb", "DISPLAY=" + server.Display(),
+                      // fontconfig keeps its caches to the end; the window tests check for leaks.
+                      "ASAN_OPTIONS=detect_leaks=0"});
     ASSERT_GT(program, 0);
     const std::string folder = home + "/Quillomatic/";
     for (int i = 0; i < 100 && !fs::exists(folder + "Quillomatic.ini"); ++i) {

@@ -125,6 +125,44 @@ TEST_F(RecordCommand, AFailedSaveKeepsTheCaptureFilesAndNamesThem) {
     EXPECT_GE(stream.PictureCount(), 2u);
 }
 
+TEST_F(RecordCommand, StopCommandEndsTheRecordingAndItIsSaved) {
+    setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
+    const std::string socket = m_dir.File("quillo-recorder");
+    const pid_t pid = StartRecord({m_dir.File("stopped"), "--temp", m_temp, "--display",
+                                   m_server.Display(), "--seconds", "120"},
+                                  m_err);
+    for (int i = 0; i < 600 && (Names(m_temp).size() < 2 || !fs::exists(socket)); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const pid_t stop = fork();
+    if (stop == 0) {
+        freopen("/dev/null", "w", stdout);
+        execl(QUILLO_BIN, QUILLO_BIN, "stop", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    EXPECT_EQ(ExitCode(stop), 0);
+    ASSERT_EQ(ExitCode(pid), 0) << ReadText(m_err);
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(Names(m_temp).empty());
+    EXPECT_FALSE(fs::exists(socket));
+    CDemoProject project;
+    CScriptedPrompter prompter;
+    CProjectFile file(project, prompter);
+    ASSERT_TRUE(file.Open(m_dir.File("stopped.lumo"))) << prompter.Transcript();
+    EXPECT_GE(project.FrameCount(), 2u);
+}
+
+TEST_F(RecordCommand, StopWithoutARecordingFails) {
+    const pid_t stop = fork();
+    if (stop == 0) {
+        freopen("/dev/null", "w", stderr);
+        execl(QUILLO_BIN, QUILLO_BIN, "stop", "--socket", m_dir.File("nobody").c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    EXPECT_EQ(ExitCode(stop), 1);
+}
+
 TEST_F(RecordCommand, AFolderIsNoProjectName) {
     for (const std::string& name : {m_temp, m_dir.File("box")}) {
         fs::create_directories(m_dir.File("box.lumo"));

@@ -1,0 +1,308 @@
+// The recording flow of the main window: "Start Recording", the capture timer, the window out
+// of the way while recording, the stop dialog, the saved recording opened in the editor, the
+// recording options and hints, and the start-up check of the desktop's colour depth.
+#include "app/MainWindowRecording.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/CaptureFrameWnd.h"
+#include "app/MainWindow.h"
+#include "app/RecordingDialogs.h"
+#include "app/RecordingOptionsDialog.h"
+#include "app/SettingsFiles.h"
+#include "platform/Prompter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_directory(path, ec);
+}
+
+}  // namespace
+
+CMainWindowRecorder::CMainWindowRecorder(CMainWindow& window)
+    : QObject(&window),
+      m_window(window),
+      m_screen(m_display),
+      m_cursor(m_display),
+      m_input("", m_events),
+      m_inputSource(m_input),
+      m_tray(this),
+      m_recorder({m_project, *this, m_tray, window.m_prompter, m_events, m_flags, &m_inputSource,
+                  m_narration},
+                 {}),
+      m_grabber({m_project, m_screen, m_cursor, m_events, m_clock, window.m_prompter, m_recorder},
+                m_flags),
+      m_keys("") {
+    m_recorder.AttachGrabber(m_grabber);
+    m_captureTimer.setSingleShot(true);
+    m_captureTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_captureTimer, &QTimer::timeout, this, [this] { m_grabber.OnCaptureTick(false); });
+    connect(&m_tray, &CQtTray::clicked, this, [this] { OnCommand(kUserStop); });
+}
+
+CMainWindowRecorder::~CMainWindowRecorder() {
+    m_captureTimer.stop();
+    m_grabber.Sampler().StopThread();
+    m_keys.Unregister();
+}
+
+void CMainWindowRecorder::Listen() {
+    if (m_display.IsOpen()) {
+        if (!m_keys.Register(m_window.m_settings.m_settings.m_bAlternatePause)) {
+            std::fprintf(stderr, "quillomatic: %s\n", m_keys.Error().c_str());
+        }
+        if (m_keys.WaitHandle() >= 0) {
+            m_pKeyNotifier =
+                std::make_unique<QSocketNotifier>(m_keys.WaitHandle(), QSocketNotifier::Read);
+            connect(m_pKeyNotifier.get(), &QSocketNotifier::activated, this, [this] {
+                for (EHotKey key : m_keys.TakePresses()) {
+                    m_recorder.OnHotKey(key);
+                }
+            });
+        }
+    }
+    if (!m_socket.Listen(RecorderSocketPath())) {
+        std::fprintf(stderr, "quillomatic: %s\n", m_socket.Error().c_str());
+        return;
+    }
+    m_pSocketNotifier =
+        std::make_unique<QSocketNotifier>(m_socket.WaitHandle(), QSocketNotifier::Read);
+    connect(m_pSocketNotifier.get(), &QSocketNotifier::activated, this, [this] {
+        for (int code : m_socket.TakeCodes()) {
+            OnCommand(code);
+        }
+    });
+}
+
+void CMainWindowRecorder::OnCommand(int code) {
+    if (code == kUserStop || code == kUserDiskFull) {
+        m_recorder.OnUserMessage(code);
+    } else {
+        m_recorder.OnRecorderCommand(code);
+    }
+}
+
+CRecordingOptions CMainWindowRecorder::Options() const {
+    const CProgramState& s = m_window.m_settings.m_state;
+    CRecordingOptions o;
+    o.m_bCustomRates = s.m_bCustomRates;
+    o.m_bFramesGroup = s.m_bFramesGroup;
+    o.m_bRecordMouse = s.m_bRecordMouse;
+    o.m_nMouseFps = static_cast<uint32_t>(std::max(s.m_nMouseFps, 0));
+    o.m_nScreenFps = static_cast<uint32_t>(std::max(s.m_nScreenFps, 0));
+    o.m_nRateSlider = s.m_nRateSlider;
+    o.m_bSmoothMovement = s.m_bSmoothMovement;
+    o.m_bRecordSound = s.m_bRecordSound;
+    o.m_strTempVideoDir = s.m_strTempVideoDir;
+    o.m_bLayeredWindows = s.m_bLayeredWindows;
+    o.m_bVideoHardware = s.m_bVideoHardware;
+    o.m_bFollowActiveWindow = s.m_bFollowActiveWindow;
+    o.m_bExtraCompression = s.m_bExtraCompression;
+    return o;
+}
+
+void CMainWindowRecorder::SetOptions(const CRecordingOptions& o) {
+    CProgramState& s = m_window.m_settings.m_state;
+    s.m_bCustomRates = o.m_bCustomRates;
+    s.m_bFramesGroup = o.m_bFramesGroup;
+    s.m_bRecordMouse = o.m_bRecordMouse;
+    s.m_nMouseFps = static_cast<int32_t>(o.m_nMouseFps);
+    s.m_nScreenFps = static_cast<int32_t>(o.m_nScreenFps);
+    s.m_nRateSlider = o.m_nRateSlider;
+    s.m_bSmoothMovement = o.m_bSmoothMovement;
+    s.m_bRecordSound = o.m_bRecordSound;
+    s.m_strTempVideoDir = o.m_strTempVideoDir;
+    s.m_bLayeredWindows = o.m_bLayeredWindows;
+    s.m_bVideoHardware = o.m_bVideoHardware;
+    s.m_bFollowActiveWindow = o.m_bFollowActiveWindow;
+    s.m_bExtraCompression = o.m_bExtraCompression;
+}
+
+void CMainWindowRecorder::PrepareRecording(SRecorderSetup& setup) {
+    const SCommandLine& line = m_window.m_commandLine;
+    const SCaptureChoice choice = m_window.CaptureChoice();
+    CCaptureFrameWnd* pFrame =
+        choice.mode == ECaptureMode::FullScreen ? nullptr : m_window.CaptureFrame();
+    setup.pFrame = pFrame;
+    setup.bActiveWindow = choice.mode == ECaptureMode::ActiveWindow;
+    setup.bPan = choice.Pans();
+    setup.bHidden = line.bHidden;
+    setup.presetFile = line.recordFile;
+    setup.bContinueToEditor = line.bChangeEnd;
+    CRecordingOptions options = Options();
+    setup.tempDir = IsFolder(options.m_strTempVideoDir)
+                        ? options.m_strTempVideoDir
+                        : m_window.m_settings.m_settings.m_strTempDirectory;
+    setup.saveHooks = m_window.m_settings.ProjectFileHooks();
+    setup.saveHooks.addRecentFile = [this](const std::string& name) { m_window.AddRecent(name); };
+    if (!m_cursor.Available()) {
+        options.m_bRecordMouse = 0;
+    }
+    m_grabber.SetOptions(options, m_window.m_settings.m_settings.m_bContinuousRecording);
+    // The first grab takes its rectangle from the choice: the monitor, or the frame window.
+    m_grabber.SetCaptureRect({});
+    m_grabber.SetCaptureArea(choice, pFrame);
+}
+
+void CMainWindowRecorder::Post(std::function<void()> task) {
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+bool CMainWindowRecorder::ArmTimer(uint32_t ms) {
+    m_captureTimer.start(static_cast<int>(ms));
+    return m_captureTimer.isActive();
+}
+
+void CMainWindowRecorder::Beep() {
+    ++m_nBeeps;
+    QApplication::beep();
+}
+
+void CMainWindowRecorder::PlaySnapshotSound() {
+    QApplication::beep();
+}
+
+void CMainWindowRecorder::FocusStartButton() {
+    m_window.m_pRecordButton->setFocus();
+}
+
+bool CMainWindowRecorder::EditorOpen() const {
+    return m_window.HasProject();
+}
+
+void CMainWindowRecorder::ShowHint(EHint hint) {
+    CProgramState& state = m_window.m_settings.m_state;
+    if (hint == EHint::Recording) {
+        // A recording of the command line saves without asking: nobody is there to read hints.
+        if (!state.m_bRecordingHint || m_window.m_commandLine.recordFile) {
+            return;
+        }
+        bool bAgain = true;
+        ShowHintDialog(&m_window, "Recording your demo...",
+                       "Type Ctrl-Del to stop recording.\nPress the Pause key to pause your "
+                       "recording.  Whilst paused you may reposition the capture window if "
+                       "desired.",
+                       bAgain);
+        state.m_bRecordingHint = bAgain ? 1 : 0;
+    } else if (state.m_bCreatingHint) {
+        bool bAgain = true;
+        ShowHintDialog(&m_window, "Creating your demo...",
+                       "Click on the 'Create' button to compress and export your demo to the "
+                       "Adobe Flash format. The demo can be viewed on any web browser with a "
+                       "Flash player installed.",
+                       bAgain);
+        state.m_bCreatingHint = bAgain ? 1 : 0;
+    }
+}
+
+void CMainWindowRecorder::MinimiseToTray() {
+    m_window.hide();
+}
+
+void CMainWindowRecorder::HideWindow() {
+    m_window.hide();
+}
+
+void CMainWindowRecorder::RestoreWindow() {
+    m_window.showNormal();
+    m_window.raise();
+    m_window.activateWindow();
+}
+
+void CMainWindowRecorder::SetOnTop(bool bOnTop) {
+    m_window.setWindowFlag(Qt::WindowStaysOnTopHint, bOnTop);
+}
+
+EStopAnswer CMainWindowRecorder::AskStop() {
+    if (m_window.m_hooks.askStop) {
+        return m_window.m_hooks.askStop();
+    }
+    return AskStopAnswer(&m_window);
+}
+
+bool CMainWindowRecorder::OpenRecordedProject(const std::string& fileName) {
+    if (!m_window.OpenProject(fileName)) {
+        return false;
+    }
+    m_window.ShowFrame(0);
+    return true;
+}
+
+void CMainWindowRecorder::SaveSettings() {
+    m_window.SaveSettings();
+}
+
+void CMainWindowRecorder::StartNewInstance() {
+    m_window.RestartWith({});
+    QCoreApplication::quit();
+}
+
+void CMainWindowRecorder::CloseProgram() {
+    m_window.close();
+    QCoreApplication::quit();
+}
+
+void CMainWindow::BuildRecordingMenus() {
+    QMenu* pMenu = menuBar()->addMenu("&Recording");
+    QAction* pOptions = pMenu->addAction("Recording Options...");
+    pOptions->setObjectName("recordingOptionsAction");
+    connect(pOptions, &QAction::triggered, this, &CMainWindow::EditRecordingOptions);
+}
+
+void CMainWindow::EditRecordingOptions() {
+    CRecorder& recorder = m_pRecorder->Recorder();
+    recorder.SetBusy(true);
+    bool bReminder = m_settings.m_state.m_bCompressionReminder != 0;
+    CRecordingOptionsDialog dialog(this, m_pRecorder->Options(), m_prompter, bReminder);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_pRecorder->SetOptions(dialog.Options());
+    }
+    m_settings.m_state.m_bCompressionReminder = bReminder ? 1 : 0;
+    recorder.SetBusy(false);
+}
+
+void CMainWindow::StartRecording() {
+    if (m_bHasProject) {
+        // A new recording is made by a fresh instance, never into the open project.
+        RestartWith({});
+        return;
+    }
+    if (!m_pRecorder->ScreenReadable()) {
+        m_prompter.Error(
+            "Recording needs an X11 display with 24- or 32-bit pixels (X11 or XWayland).",
+            "Quillo Error");
+        return;
+    }
+    m_pRecorder->Recorder().StartRecording();
+}
+
+void CMainWindow::EndRecordingForSessionEnd() {
+    m_pRecorder->Recorder().EndSession();
+}
+
+bool CMainWindow::CheckTrueColour() {
+    CProgramState& state = m_settings.m_state;
+    QScreen* pScreen = QGuiApplication::primaryScreen();
+    if (!state.m_bTrueColourReminder || pScreen == nullptr || pScreen->depth() >= 24) {
+        return true;
+    }
+    bool bAgain = true;
+    const ETrueColourChoice choice = AskTrueColourNotice(this, bAgain);
+    state.m_bTrueColourReminder = bAgain ? 1 : 0;
+    // The display settings are the desktop's own: the program closes so that they can be
+    // changed.
+    return choice == ETrueColourChoice::Ignore;
+}

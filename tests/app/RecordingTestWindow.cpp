@@ -1,0 +1,182 @@
+// The main window's recording on a private X server, in this process: recording keys that do
+// not fit the state only beep, the pause key starts a recording, the stop dialog's "Stop and
+// Save" opens the new project in the editor on its first frame, and afterwards the keys leave
+// the open project alone.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "app/MainWindow.h"
+#include "app/MainWindowRecording.h"
+#include "app/RecordingOptionsDialog.h"
+#include "app/Startup.h"
+#include "platform/ScriptedPrompter.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestDrawer.h"
+#include "tests/support/TestKeyboard.h"
+#include "tests/support/XvfbServer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace keysym;
+
+// Handles events until `done` holds or the time is up.
+bool Until(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return done();
+}
+
+void EnsureApplication() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "quillo_tests_recording_window";
+    static char* argv[] = {name, nullptr};
+    static QApplication* pApp = new QApplication(argc, argv);
+    (void)pApp;
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+class RecordingTestWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.Running()) << m_server.Error();
+        // The window's own connections (keys, screen) go to the test's server.
+        setenv("DISPLAY", m_server.Display().c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
+        EnsureApplication();
+    }
+
+    void Press(std::initializer_list<xcb_keysym_t> keys) { m_keyboard.Press(keys); }
+
+    CXvfbServer m_server{{320, 240, true}};
+    CTempDir m_dir;
+    CTestKeyboard m_keyboard{m_server.Display()};
+};
+
+TEST_F(RecordingTestWindow, KeysBeepUntilARecordingStartsAndTheSavedOneIsEdited) {
+    SStartupOptions o;
+    o.currentFolder = m_dir.Path().string();
+    o.programFolder = m_dir.File("bin");
+    o.settingsFolder = m_dir.File("settings");
+    o.registryFiles = {{m_dir.File("user.ini"), m_dir.File("machine.ini")}};
+    o.vidcapResource = std::string_view("vidcap");
+    CStartup startup(o);
+    startup.Run();
+    fs::create_directories(m_dir.File("tmp"));
+    startup.Settings().m_settings.m_strTempDirectory = m_dir.File("tmp") + "/";
+    CProgramState& state = startup.Settings().m_state;
+    state.m_nCaptureMode = static_cast<int32_t>(ECaptureMode::FullScreen);
+    state.m_bRecordingHint = 0;
+    state.m_bCreatingHint = 0;
+    CScriptedPrompter prompter;
+    const std::string saved = m_dir.File("recorded.lumo");
+    prompter.QueueFileName(saved);
+    int stopDialogs = 0;
+    SMainWindowHooks hooks;
+    hooks.askStop = [&] {
+        ++stopDialogs;
+        return EStopAnswer::StopAndSave;
+    };
+    CMainWindow window(startup.Settings(), startup.CommandLine(), prompter, hooks);
+    window.StartUp();
+    window.show();
+    CMainWindowRecorder& recording = window.Recording();
+    const CRecorder& recorder = recording.Recorder();
+
+    // Before any recording the stop and chapter keys only beep.
+    Press({kControl, kDelete});
+    ASSERT_TRUE(Until([&] { return recording.Beeps() == 1; }));
+    Press({kAlt, kLetterC});
+    ASSERT_TRUE(Until([&] { return recording.Beeps() == 2; }));
+    EXPECT_FALSE(recorder.Started());
+
+    CTestDrawer drawer(m_server.Display());
+    ASSERT_TRUE(drawer.Ok());
+    drawer.Fill(0, 0, 320, 240, 0x3060A0);
+    drawer.Sync();
+    Press({kPause});
+    ASSERT_TRUE(Until([&] { return recorder.Started(); }));
+    EXPECT_FALSE(window.isVisible());
+    ASSERT_TRUE(Until([&] { return recording.Project().FrameCount() >= 1; }));
+    drawer.Fill(40, 40, 60, 40, 0xE02020);
+    drawer.Sync();
+    ASSERT_TRUE(Until([&] { return recording.Project().FrameCount() >= 2; }));
+    Press({kControl, kDelete});
+    ASSERT_TRUE(Until([&] { return window.HasProject(); })) << prompter.Transcript();
+    EXPECT_EQ(stopDialogs, 1);
+    EXPECT_FALSE(recorder.Running());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.Project().m_pszFileName, saved);
+    EXPECT_EQ(window.ShownFrame(), 0u);
+    EXPECT_EQ(window.Project().m_nWidth, 320);
+    EXPECT_GE(window.Project().FrameCount(), 3u);
+    EXPECT_TRUE(std::none_of(fs::directory_iterator(m_dir.File("tmp")), fs::directory_iterator(),
+                             [](const fs::directory_entry& e) {
+                                 return e.path().filename().string().starts_with("DMO");
+                             }));
+
+    // The open project is never recorded into.
+    const int beeps = recording.Beeps();
+    Press({kPause});
+    ASSERT_TRUE(Until([&] { return recording.Beeps() == beeps + 1; }));
+    window.close();
+}
+
+TEST(RecordingOptionsDialog, ChecksTheFolderAndKeepsEveryValue) {
+    EnsureApplication();
+    CTempDir dir;
+    CScriptedPrompter prompter;
+    CRecordingOptions options;
+    options.m_bCustomRates = 1;
+    options.m_nScreenFps = 7;
+    options.m_nMouseFps = 33;
+    options.m_bRecordMouse = 0;
+    options.m_bFollowActiveWindow = 1;
+    options.m_strTempVideoDir = dir.Path().string();
+    bool bReminder = false;
+    CRecordingOptionsDialog dialog(nullptr, options, prompter, bReminder);
+    CRecordingOptions shown = dialog.Options();
+    EXPECT_EQ(shown.m_bCustomRates, 1);
+    EXPECT_EQ(shown.m_nScreenFps, 7u);
+    EXPECT_EQ(shown.m_nMouseFps, 33u);
+    EXPECT_EQ(shown.m_bRecordMouse, 0);
+    EXPECT_EQ(shown.m_bFollowActiveWindow, 1);
+    EXPECT_EQ(shown.m_strTempVideoDir, dir.Path().string());
+
+    auto* pFolder = dialog.findChild<QLineEdit*>("tempVideoLocation");
+    ASSERT_NE(pFolder, nullptr);
+    emit pFolder->editingFinished();
+    EXPECT_TRUE(prompter.Messages().empty());
+    pFolder->setText(QString::fromStdString(dir.File("missing")));
+    emit pFolder->editingFinished();
+    ASSERT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_EQ(prompter.Messages()[0].text, kNotADirectoryText);
+    EXPECT_EQ(prompter.Messages()[0].caption, kNotADirectoryCaption);
+    EXPECT_EQ(prompter.Messages()[0].icon, EMsgIcon::Warning);
+
+    for (QPushButton* pButton : dialog.findChildren<QPushButton*>()) {
+        if (pButton->text() == "Defaults") {
+            pButton->click();
+        }
+    }
+    const CRecordingOptions defaults = dialog.Options();
+    EXPECT_EQ(defaults.m_bCustomRates, 0);
+    EXPECT_EQ(defaults.m_bRecordMouse, 1);
+    EXPECT_EQ(defaults.m_bSmoothMovement, 1);
+    EXPECT_EQ(defaults.m_bFollowActiveWindow, 0);
+    EXPECT_EQ(defaults.ScreenRate(), 20u);
+}
+
+}  // namespace
