@@ -249,9 +249,25 @@ bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
     }
 }
 
-bool CProjectFile::Save() {
+bool CProjectFile::ReadOwnTable(std::uint64_t& size, SOffsetTable& table) {
     if (m_project.m_bCorrupted) {
         Refuse(kCorruptedSave);
+        return false;
+    }
+    std::FILE* f = m_project.m_pFile.get();
+    auto fileSize = FileSize(f);
+    if (!fileSize || !ReadOffsetTable(f, *fileSize, table)) {
+        Refuse(kCannotCreate);
+        return false;
+    }
+    size = *fileSize;
+    return true;
+}
+
+bool CProjectFile::Save() {
+    std::uint64_t size = 0;
+    SOffsetTable table;
+    if (!ReadOwnTable(size, table)) {
         return false;
     }
     if (m_hooks.bReadOnly) {
@@ -259,14 +275,8 @@ bool CProjectFile::Save() {
         return false;
     }
     std::FILE* f = m_project.m_pFile.get();
-    auto size = FileSize(f);
-    SOffsetTable table;
-    if (!size || !ReadOffsetTable(f, *size, table)) {
-        Refuse(kCannotCreate);
-        return false;
-    }
     const std::string trailer = BuildTrailer();
-    const std::uint64_t end = *size;
+    const std::uint64_t end = size;
     const std::uint64_t home = table.DataEnd();
     if (!table.bWide && end + trailer.size() >= kUnfinishedTrailer) {
         Refuse(kCannotCreate);
@@ -299,17 +309,12 @@ bool CProjectFile::Save() {
 }
 
 bool CProjectFile::SaveAs(const std::string& fileName, bool bRemovingFrames) {
-    if (m_project.m_bCorrupted) {
-        Refuse(kCorruptedSave);
+    std::uint64_t size = 0;
+    SOffsetTable table;
+    if (!ReadOwnTable(size, table)) {
         return false;
     }
     std::FILE* f = m_project.m_pFile.get();
-    auto size = FileSize(f);
-    SOffsetTable table;
-    if (!size || !ReadOffsetTable(f, *size, table)) {
-        Refuse(kCannotCreate);
-        return false;
-    }
     struct stat own {};
     struct stat target {};
     if (::fstat(::fileno(f), &own) == 0 && ::stat(fileName.c_str(), &target) == 0 &&

@@ -96,6 +96,8 @@ private:
     void FindCorruptedSize(const std::string& fileName);
     void FinishOpen(const std::string& fileName);
     void Refuse(const char* text);
+    // The open file's size and offset table; refuses a corrupted project or an unreadable table.
+    bool ReadOwnTable(std::uint64_t& size, SOffsetTable& table);
 
     CDemoProject& m_project;
     IPrompter& m_prompter;
