@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/TempDir.h"
+#include "tests/swf/SampleMovieFixture.h"
 #include "tests/swf/SwfJudges.h"
 
 namespace {
@@ -20,45 +20,14 @@ namespace {
 // frame 3 (stop), and at 2.0 s (play again); the movie ends after its third lap, at about 5 s.
 // Frames start up to a few hundredths of a second apart from run to run, so the checks follow the
 // traces, not the clock.
-constexpr const char* kTimes = "0.60,1.10,1.60,2.40,5.50";
-const std::vector<std::string> kClicks = {"360,150@0.8", "360,150@2.0"};
+class SwfSampleAllTest : public CSampleMovieFixture<SwfSampleAllTest> {
+public:
+    static constexpr const char* kFileName = "all.swf";
+    static constexpr const char* kArguments = "--all ";
+    static constexpr const char* kTimes = "0.60,1.10,1.60,2.40,5.50";
+    static std::vector<std::string> Clicks() { return {"360,150@0.8", "360,150@2.0"}; }
 
-class SwfSampleAllTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        s_pDir = new CTempDir();
-        s_strMovie = s_pDir->File("all.swf");
-        const std::string command =
-            std::string(QUILLO_CLI) + " swf-sample --all '" + s_strMovie + "'";
-        s_nSampleExit = std::system(command.c_str());
-        s_strMissing = CSwfJudges::Missing();
-    }
-    static void TearDownTestSuite() {
-        delete s_pDir;
-        s_pDir = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_EQ(s_nSampleExit, 0) << "quillo swf-sample --all failed";
-        if (!s_strMissing.empty()) {
-            GTEST_SKIP() << s_strMissing;
-        }
-    }
-
-    // Each judge runs once per process, and only for the tests that need it.
-    static const SJudgeRun& Parsed() {
-        if (!s_bParsed) {
-            s_parse = CSwfJudges::Parse(s_strMovie);
-            s_bParsed = true;
-        }
-        return s_parse;
-    }
-    static const SJudgeRun& Rendered() {
-        if (!s_bRendered) {
-            s_render = CSwfJudges::Render(s_strMovie, s_pDir->File("shots"), kTimes, kClicks);
-            s_bRendered = true;
-        }
-        return s_render;
-    }
     static QJsonArray Tags() { return Parsed().json["tags"].toArray(); }
     static std::vector<QJsonObject> TagsNamed(const QString& name) {
         std::vector<QJsonObject> found;
@@ -76,30 +45,7 @@ protected:
         }
         return ops;
     }
-    static QImage Shot(const char* time) {
-        Rendered();
-        return QImage(
-            QString::fromStdString(s_pDir->File("shots/shot-" + std::string(time) + ".png")));
-    }
-
-    static CTempDir* s_pDir;
-    static std::string s_strMovie;
-    static int s_nSampleExit;
-    static std::string s_strMissing;
-    static bool s_bParsed;
-    static SJudgeRun s_parse;
-    static bool s_bRendered;
-    static SJudgeRun s_render;
 };
-
-CTempDir* SwfSampleAllTest::s_pDir = nullptr;
-std::string SwfSampleAllTest::s_strMovie;
-int SwfSampleAllTest::s_nSampleExit = -1;
-std::string SwfSampleAllTest::s_strMissing;
-bool SwfSampleAllTest::s_bParsed = false;
-SJudgeRun SwfSampleAllTest::s_parse;
-bool SwfSampleAllTest::s_bRendered = false;
-SJudgeRun SwfSampleAllTest::s_render;
 
 bool Contains(const std::vector<std::string>& ops, const char* op) {
     return std::find(ops.begin(), ops.end(), op) != ops.end();

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/TempDir.h"
+#include "tests/swf/SampleMovieFixture.h"
 #include "tests/swf/SwfJudges.h"
 #include "tests/swf/SwfTestSupport.h"
 
@@ -47,67 +47,13 @@ const SShape kShapes[] = {
     {8, "turned square", {4000, 4799, 5200, 5999}, "Solid", "#8b4513ff", 0},
 };
 
-class SwfSampleMovieTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_pDir = new CTempDir();
-        s_strMovie = s_pDir->File("sample.swf");
-        const std::string command = std::string(QUILLO_CLI) + " swf-sample '" + s_strMovie + "'";
-        s_nSampleExit = std::system(command.c_str());
-        s_strMissing = CSwfJudges::Missing();
-    }
-    static void TearDownTestSuite() {
-        delete s_pDir;
-        s_pDir = nullptr;
-        s_bParsed = false;
-        s_bRendered = false;
-    }
-    void SetUp() override {
-        ASSERT_EQ(s_nSampleExit, 0) << "quillo swf-sample failed";
-        if (!s_strMissing.empty()) {
-            GTEST_SKIP() << s_strMissing;
-        }
-    }
-
-    // Each judge runs once per process, when a test first needs it.
-    static const SJudgeRun& Parsed() {
-        if (!s_bParsed) {
-            s_parse = CSwfJudges::Parse(s_strMovie);
-            s_bParsed = true;
-        }
-        return s_parse;
-    }
-    static const SJudgeRun& Rendered() {
-        if (!s_bRendered) {
-            s_render = CSwfJudges::Render(s_strMovie, s_pDir->File("shots"), "0.75,1.25,1.75,2.25");
-            s_bRendered = true;
-        }
-        return s_render;
-    }
-
-    static QImage Shot(const char* time) {
-        return QImage(
-            QString::fromStdString(s_pDir->File("shots/shot-" + std::string(time) + ".png")));
-    }
-
-    static CTempDir* s_pDir;
-    static std::string s_strMovie;
-    static int s_nSampleExit;
-    static std::string s_strMissing;
-    static bool s_bParsed;
-    static SJudgeRun s_parse;
-    static bool s_bRendered;
-    static SJudgeRun s_render;
+class SwfSampleMovieTest : public CSampleMovieFixture<SwfSampleMovieTest> {
+public:
+    static constexpr const char* kFileName = "sample.swf";
+    static constexpr const char* kArguments = "";
+    static constexpr const char* kTimes = "0.75,1.25,1.75,2.25";
+    static std::vector<std::string> Clicks() { return {}; }
 };
-
-CTempDir* SwfSampleMovieTest::s_pDir = nullptr;
-std::string SwfSampleMovieTest::s_strMovie;
-int SwfSampleMovieTest::s_nSampleExit = -1;
-std::string SwfSampleMovieTest::s_strMissing;
-bool SwfSampleMovieTest::s_bParsed = false;
-SJudgeRun SwfSampleMovieTest::s_parse;
-bool SwfSampleMovieTest::s_bRendered = false;
-SJudgeRun SwfSampleMovieTest::s_render;
 
 TEST_F(SwfSampleMovieTest, BothJudgesAcceptTheMovie) {
     const SJudgeRun& parse = Parsed();
