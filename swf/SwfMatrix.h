@@ -29,7 +29,9 @@ public:
     bool m_bEmpty = true;
 };
 
-// The placement matrix of a display object: scaled and rotated (degrees in 16.16) about the
-// centre of its bounds, then translated.
+// The placement matrix of a display object: rotated (degrees in 16.16) about the centre of its
+// bounds and scaled, then translated. The scale applies to the centre's correction too, so only
+// an unscaled object keeps its centre in place; callers that scale about a point add their own
+// offset.
 CSwfMatrix CentredTransform(const CSwfRect& bounds, int32_t translateX, int32_t translateY,
                             int32_t rotation16, int32_t scaleX16, int32_t scaleY16);
