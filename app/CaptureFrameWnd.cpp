@@ -14,6 +14,8 @@
 namespace {
 
 const QColor kFrameColour(255, 100, 100);
+// A paused recording's frame may be moved; its colour says so.
+const QColor kPausedColour(255, 200, 60);
 
 }  // namespace
 
@@ -113,22 +115,6 @@ bool CCaptureFrameWnd::FollowActiveWindow(int32_t& dx, int32_t& dy) {
     return true;
 }
 
-void CCaptureFrameWnd::BeginRecording() {
-    m_bRecording = true;
-    m_bPaused = false;
-    m_bFixedSize = true;
-    m_bInteractive = false;
-    m_trackTimer.stop();
-}
-
-void CCaptureFrameWnd::EndRecording() {
-    m_bRecording = false;
-    m_bPaused = false;
-    m_bFixedSize = false;
-    m_bInteractive = m_mode != ECaptureMode::FullScreen;
-    UpdateTracking();
-}
-
 SScreenRect CCaptureFrameWnd::WindowRect() const {
     return RectOf(m_rcWindow);
 }
@@ -189,7 +175,7 @@ void CCaptureFrameWnd::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const int w = width();
     const int h = height();
-    painter.fillRect(rect(), kFrameColour);
+    painter.fillRect(rect(), m_bRecording && m_bPaused ? kPausedColour : kFrameColour);
     QPen dotted(Qt::black, kFrameBorder / 2, Qt::DotLine);
     painter.setPen(dotted);
     painter.drawRect(kFrameBorder / 2, kFrameBorder / 2, w - 1 - 2 * (kFrameBorder / 2),

@@ -37,10 +37,6 @@ public:
     bool TrackingActive() const { return m_trackTimer.isActive(); }
     // Places the frame on the active window as before a recording.
     void FollowActiveWindow();
-    // A recording starts: fixed size, deaf to the mouse, no tracking timer.
-    void BeginRecording();
-    // The recording is over: the frame may be resized again.
-    void EndRecording();
 
     // The capture-area frame as the recording controller sees it.
     SScreenRect WindowRect() const override;

@@ -366,6 +366,10 @@ void CMainWindow::ShowProject() {
     m_pFrameBar->setPageStep(std::max(1, static_cast<int>(m_pProject->FrameCount() / 10)));
     m_bUpdating = false;
     m_pStack->setCurrentIndex(1);
+    // The capture frame belongs to recording; over the editor it would only hide the picture.
+    if (CCaptureFrameWnd* pFrame = CaptureFrame()) {
+        pFrame->HideFrame();
+    }
     FillRecentFiles();
     ShowFrame(0);
 }

@@ -373,4 +373,12 @@ TEST_F(WindowTest, CaptureModesShowTheFrameNameTheSizeAndAreStored) {
     EXPECT_EQ(state.m_rcCaptureFrame, (std::array<int32_t, 4>{30, 330, 40, 240}));
 }
 
+TEST_F(WindowTest, TheCaptureFrameGivesWayToAnOpenedProject) {
+    auto startup = Start({"/s:40,30,240,330", "demo.lumo"});
+    auto window = Window(*startup);
+    ASSERT_TRUE(window->HasProject()) << m_prompter.Transcript();
+    EXPECT_EQ(window->CaptureChoice().mode, ECaptureMode::SelectedArea);
+    EXPECT_FALSE(window->CaptureFrame()->isVisible());
+}
+
 }  // namespace
