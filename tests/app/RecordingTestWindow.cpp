@@ -1,7 +1,7 @@
 // The main window's recording on a private X server, in this process: recording keys that do
 // not fit the state only beep, the pause key starts a recording, the stop dialog's "Stop and
 // Save" opens the new project in the editor on its first frame, and afterwards the keys leave
-// the open project alone.
+// the open project alone; a selected area moved while paused is recorded at its new place.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/CaptureFrameWnd.h"
+#include "app/FramePreview.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowRecording.h"
 #include "app/RecordingOptionsDialog.h"
@@ -131,6 +133,69 @@ TEST_F(RecordingTestWindow, KeysBeepUntilARecordingStartsAndTheSavedOneIsEdited)
     const int beeps = recording.Beeps();
     Press({kPause});
     ASSERT_TRUE(Until([&] { return recording.Beeps() == beeps + 1; }));
+    window.close();
+}
+
+TEST_F(RecordingTestWindow, APausedFrameMovedElsewhereRecordsThereWithTheSameSize) {
+    SStartupOptions o;
+    // A frame of 166 x 106 at the top left: a capture of 160 x 100 at (3, 3).
+    o.args = {"/s:0,0,106,166"};
+    o.currentFolder = m_dir.Path().string();
+    o.programFolder = m_dir.File("bin");
+    o.settingsFolder = m_dir.File("settings");
+    o.registryFiles = {{m_dir.File("user.ini"), m_dir.File("machine.ini")}};
+    o.vidcapResource = std::string_view("vidcap");
+    CStartup startup(o);
+    startup.Run();
+    fs::create_directories(m_dir.File("tmp"));
+    startup.Settings().m_settings.m_strTempDirectory = m_dir.File("tmp") + "/";
+    CProgramState& state = startup.Settings().m_state;
+    state.m_bRecordingHint = 0;
+    state.m_bCreatingHint = 0;
+    CScriptedPrompter prompter;
+    prompter.QueueFileName(m_dir.File("moved.lumo"));
+    SMainWindowHooks hooks;
+    hooks.askStop = [] { return EStopAnswer::StopAndSave; };
+    CMainWindow window(startup.Settings(), startup.CommandLine(), prompter, hooks);
+    window.StartUp();
+    window.show();
+    CMainWindowRecorder& recording = window.Recording();
+    const CRecorder& recorder = recording.Recorder();
+    CCaptureFrameWnd* pFrame = window.CaptureFrame();
+    ASSERT_NE(pFrame, nullptr);
+    ASSERT_EQ(window.CaptureChoice().mode, ECaptureMode::SelectedArea);
+
+    // Blue everywhere but a red box that only the moved frame sees.
+    CTestDrawer drawer(m_server.Display());
+    ASSERT_TRUE(drawer.Ok());
+    drawer.Fill(0, 0, 320, 240, 0x3060A0);
+    drawer.Fill(200, 120, 100, 100, 0xE02020);
+    drawer.Sync();
+    Press({kPause});
+    ASSERT_TRUE(Until([&] { return recording.Project().FrameCount() >= 1; }));
+    Press({kPause});
+    ASSERT_TRUE(Until([&] { return recorder.Paused(); }));
+    EXPECT_TRUE(pFrame->Interactive());
+    pFrame->ApplyFrameRect({150, 130, 316, 236});
+    Press({kPause});
+    ASSERT_TRUE(Until([&] { return !recorder.Paused(); }));
+    ASSERT_TRUE(Until([&] { return recording.Project().FrameCount() >= 2; }));
+    Press({kControl, kDelete});
+    ASSERT_TRUE(Until([&] { return window.HasProject(); })) << prompter.Transcript();
+
+    EXPECT_EQ(window.Project().m_nWidth, 160);
+    EXPECT_EQ(window.Project().m_nHeight, 100);
+    const auto colourAt = [&](uint32_t frame, int x, int y) {
+        window.ShowFrame(frame);
+        return window.Preview()->Picture().pixel(x, y) & 0xFFFFFF;
+    };
+    // Before the move every pixel is blue; after it, the box covers screen x >= 200, y >= 120,
+    // x < 300 and y < 220, which is 47 <= x < 147 and y < 87 of a capture at (153, 133).
+    EXPECT_EQ(colourAt(0, 100, 50), 0x3060A0u);
+    const uint32_t last = window.Project().FrameCount() - 1;
+    EXPECT_EQ(colourAt(last, 40, 50), 0x3060A0u);
+    EXPECT_EQ(colourAt(last, 60, 50), 0xE02020u);
+    EXPECT_EQ(colourAt(last, 140, 80), 0xE02020u);
     window.close();
 }
 
