@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/CaptureFrameWnd.h"
 #include "app/FramePreview.h"
@@ -60,6 +63,24 @@ protected:
         EnsureApplication();
     }
 
+    // The program with its settings and capture files in the test's folder, and no hints.
+    std::unique_ptr<CStartup> Start(std::vector<std::string> args) {
+        SStartupOptions o;
+        o.args = std::move(args);
+        o.currentFolder = m_dir.Path().string();
+        o.programFolder = m_dir.File("bin");
+        o.settingsFolder = m_dir.File("settings");
+        o.registryFiles = {{m_dir.File("user.ini"), m_dir.File("machine.ini")}};
+        o.vidcapResource = std::string_view("vidcap");
+        auto startup = std::make_unique<CStartup>(o);
+        startup->Run();
+        fs::create_directories(m_dir.File("tmp"));
+        startup->Settings().m_settings.m_strTempDirectory = m_dir.File("tmp") + "/";
+        startup->Settings().m_state.m_bRecordingHint = 0;
+        startup->Settings().m_state.m_bCreatingHint = 0;
+        return startup;
+    }
+
     void Press(std::initializer_list<xcb_keysym_t> keys) { m_keyboard.Press(keys); }
 
     CXvfbServer m_server{{320, 240, true}};
@@ -68,20 +89,9 @@ protected:
 };
 
 TEST_F(RecordingTestWindow, KeysBeepUntilARecordingStartsAndTheSavedOneIsEdited) {
-    SStartupOptions o;
-    o.currentFolder = m_dir.Path().string();
-    o.programFolder = m_dir.File("bin");
-    o.settingsFolder = m_dir.File("settings");
-    o.registryFiles = {{m_dir.File("user.ini"), m_dir.File("machine.ini")}};
-    o.vidcapResource = std::string_view("vidcap");
-    CStartup startup(o);
-    startup.Run();
-    fs::create_directories(m_dir.File("tmp"));
-    startup.Settings().m_settings.m_strTempDirectory = m_dir.File("tmp") + "/";
-    CProgramState& state = startup.Settings().m_state;
-    state.m_nCaptureMode = static_cast<int32_t>(ECaptureMode::FullScreen);
-    state.m_bRecordingHint = 0;
-    state.m_bCreatingHint = 0;
+    auto pStartup = Start({});
+    CStartup& startup = *pStartup;
+    startup.Settings().m_state.m_nCaptureMode = static_cast<int32_t>(ECaptureMode::FullScreen);
     CScriptedPrompter prompter;
     const std::string saved = m_dir.File("recorded.lumo");
     prompter.QueueFileName(saved);
@@ -137,21 +147,9 @@ TEST_F(RecordingTestWindow, KeysBeepUntilARecordingStartsAndTheSavedOneIsEdited)
 }
 
 TEST_F(RecordingTestWindow, APausedFrameMovedElsewhereRecordsThereWithTheSameSize) {
-    SStartupOptions o;
     // A frame of 166 x 106 at the top left: a capture of 160 x 100 at (3, 3).
-    o.args = {"/s:0,0,106,166"};
-    o.currentFolder = m_dir.Path().string();
-    o.programFolder = m_dir.File("bin");
-    o.settingsFolder = m_dir.File("settings");
-    o.registryFiles = {{m_dir.File("user.ini"), m_dir.File("machine.ini")}};
-    o.vidcapResource = std::string_view("vidcap");
-    CStartup startup(o);
-    startup.Run();
-    fs::create_directories(m_dir.File("tmp"));
-    startup.Settings().m_settings.m_strTempDirectory = m_dir.File("tmp") + "/";
-    CProgramState& state = startup.Settings().m_state;
-    state.m_bRecordingHint = 0;
-    state.m_bCreatingHint = 0;
+    auto pStartup = Start({"/s:0,0,106,166"});
+    CStartup& startup = *pStartup;
     CScriptedPrompter prompter;
     prompter.QueueFileName(m_dir.File("moved.lumo"));
     SMainWindowHooks hooks;
