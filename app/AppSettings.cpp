@@ -9,8 +9,8 @@
 
 #include "app/AtomicFile.h"
 #include "app/SettingsFolder.h"
-#include "project/StoreReader.h"
-#include "project/StoreWriter.h"
+#include "project/store/StoreReader.h"
+#include "project/store/StoreWriter.h"
 
 namespace {
 

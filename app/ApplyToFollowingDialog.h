@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "project/FrameEdits.h"
+#include "project/ops/FrameEdits.h"
 
 class QSlider;
 class QSpinBox;

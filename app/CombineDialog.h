@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "project/CombineList.h"
+#include "project/ops/CombineList.h"
 
 class IPrompter;
 class QCheckBox;

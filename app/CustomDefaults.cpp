@@ -5,10 +5,10 @@
 #include "app/AtomicFile.h"
 #include "app/SettingsFolder.h"
 #include "platform/Prompter.h"
-#include "project/DemoProject.h"
-#include "project/ProjectDefaults.h"
-#include "project/StoreReader.h"
-#include "project/StoreWriter.h"
+#include "project/model/DemoProject.h"
+#include "project/model/ProjectDefaults.h"
+#include "project/store/StoreReader.h"
+#include "project/store/StoreWriter.h"
 
 std::string CCustomDefaults::Serialize(const CProjectSettings& s) {
     CStoreWriter out;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "project/ProjectSettings.h"
+#include "project/model/ProjectSettings.h"
 
 class CDemoProject;
 class CSettingsFolder;

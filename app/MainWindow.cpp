@@ -1,5 +1,5 @@
 #include "app/MainWindow.h"
-#include "project/TimingData.h"
+#include "project/ops/TimingData.h"
 
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -30,9 +30,9 @@
 #include "app/SettingsFiles.h"
 #include "app/WindowPlacement.h"
 #include "platform/Prompter.h"
-#include "project/DemoProject.h"
-#include "project/FrameCompositor.h"
-#include "project/ProjectFile.h"
+#include "project/file/ProjectFile.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/FrameCompositor.h"
 
 namespace fs = std::filesystem;
 

@@ -15,8 +15,8 @@
 
 #include "app/CommandLine.h"
 #include "app/RecentFiles.h"
-#include "project/NewProject.h"
-#include "project/Recovery.h"
+#include "project/file/Recovery.h"
+#include "project/ops/NewProject.h"
 #include "recording/CaptureArea.h"
 #include "recording/RecorderWindow.h"
 

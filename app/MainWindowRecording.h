@@ -17,7 +17,7 @@
 #include "platform/X11HotKeys.h"
 #include "platform/X11InputSource.h"
 #include "platform/X11ScreenSource.h"
-#include "project/DemoProject.h"
+#include "project/model/DemoProject.h"
 #include "recording/Recorder.h"
 #include "recording/ScreenGrabber.h"
 

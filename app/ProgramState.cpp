@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "app/AtomicFile.h"
-#include "project/StoreReader.h"
-#include "project/StoreWriter.h"
+#include "project/store/StoreReader.h"
+#include "project/store/StoreWriter.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "project/SettingsBlock.h"
+#include "project/model/SettingsBlock.h"
 
 class CStoreReader;
 

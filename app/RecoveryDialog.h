@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "project/Recovery.h"
+#include "project/file/Recovery.h"
 
 class QWidget;
 

@@ -8,7 +8,7 @@
 #include "app/ProgramState.h"
 #include "app/RegistryValues.h"
 #include "app/SettingsFolder.h"
-#include "project/ProjectFile.h"
+#include "project/file/ProjectFile.h"
 
 class CSettingsFiles {
 public:

@@ -6,7 +6,7 @@
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
 #include "platform/ConsolePrompter.h"
-#include "project/CombineProjects.h"
+#include "project/ops/CombineProjects.h"
 
 int RunCombine(std::span<const std::string> args) {
     bool bEditingOnly = false;

@@ -14,11 +14,11 @@
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
 #include "platform/ConsolePrompter.h"
-#include "project/CaptureStream.h"
-#include "project/DemoProject.h"
-#include "project/FrameCompositor.h"
-#include "project/ProjectFile.h"
-#include "project/StreamFile.h"
+#include "project/file/ProjectFile.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/CaptureStream.h"
+#include "project/stream/FrameCompositor.h"
+#include "project/stream/StreamFile.h"
 
 namespace {
 

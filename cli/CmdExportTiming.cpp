@@ -4,7 +4,7 @@
 #include "cli/Command.h"
 #include "cli/OpenedProject.h"
 #include "cli/Subcommands.h"
-#include "project/TimingData.h"
+#include "project/ops/TimingData.h"
 
 int RunExportTiming(std::span<const std::string> args) {
     if (args.size() != 1) {

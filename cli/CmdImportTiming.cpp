@@ -6,9 +6,9 @@
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
 #include "platform/ConsolePrompter.h"
-#include "project/DemoProject.h"
-#include "project/ProjectFile.h"
-#include "project/TimingData.h"
+#include "project/file/ProjectFile.h"
+#include "project/model/DemoProject.h"
+#include "project/ops/TimingData.h"
 
 int RunImportTiming(std::span<const std::string> args) {
     if (args.size() != 1) {

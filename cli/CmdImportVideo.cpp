@@ -5,8 +5,8 @@
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
 #include "platform/ConsolePrompter.h"
-#include "project/VideoGrabber.h"
-#include "project/VideoImport.h"
+#include "project/ops/VideoImport.h"
+#include "video/VideoGrabber.h"
 
 int RunImportVideo(std::span<const std::string> args) {
     if (args.size() != 2) {

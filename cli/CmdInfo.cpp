@@ -9,7 +9,7 @@
 #include "cli/OpenedProject.h"
 #include "cli/Subcommands.h"
 #include "platform/TextCodec.h"
-#include "project/FrameTiming.h"
+#include "project/model/FrameTiming.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
 #include "platform/ConsolePrompter.h"
-#include "project/Recovery.h"
+#include "project/file/Recovery.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include "cli/Command.h"
 #include "cli/OpenedProject.h"
 #include "cli/Subcommands.h"
-#include "project/RemoveDeletedFrames.h"
+#include "project/ops/RemoveDeletedFrames.h"
 
 int RunRemoveDeleted(std::span<const std::string> args) {
     if (args.size() != 2) {

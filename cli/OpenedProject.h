@@ -5,9 +5,9 @@
 #include <string>
 
 #include "platform/ConsolePrompter.h"
-#include "project/DemoProject.h"
-#include "project/FrameCompositor.h"
-#include "project/ProjectFile.h"
+#include "project/file/ProjectFile.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/FrameCompositor.h"
 
 struct SOpenedProject {
     CConsolePrompter prompter;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "project/DemoProject.h"
-#include "project/FrameCompositor.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/FrameCompositor.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "publish/PendingInteractions.h"
 
-#include "project/FrameInfo.h"
+#include "project/model/FrameInfo.h"
 #include "publish/ScriptBuilder.h"
 #include "swf/SwfAction.h"
 #include "swf/SwfMovie.h"

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <string>
 
-#include "project/ProjectSettings.h"
+#include "project/model/ProjectSettings.h"
 #include "publish/PublishSettings.h"
 
 namespace {

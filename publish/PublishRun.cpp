@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "platform/Prompter.h"
-#include "project/DemoProject.h"
-#include "project/FrameCompositor.h"
-#include "project/FrameInfo.h"
+#include "project/model/DemoProject.h"
+#include "project/model/FrameInfo.h"
+#include "project/stream/FrameCompositor.h"
 #include "publish/MoviePublisher.h"
 #include "publish/ScriptBuilder.h"
 #include "publish/SeekControl.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "project/CaptureStream.h"
-#include "project/DemoProject.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/CaptureStream.h"
 
 namespace {
 

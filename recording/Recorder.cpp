@@ -7,8 +7,8 @@
 #include <string>
 #include <system_error>
 
-#include "project/Chapter.h"
-#include "project/DemoProject.h"
+#include "project/model/Chapter.h"
+#include "project/model/DemoProject.h"
 #include "recording/ScreenGrabber.h"
 
 namespace {

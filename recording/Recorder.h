@@ -13,7 +13,7 @@
 #include "platform/InputEvents.h"
 #include "platform/Prompter.h"
 #include "platform/Tray.h"
-#include "project/ProjectFile.h"
+#include "project/file/ProjectFile.h"
 #include "recording/CaptureFrame.h"
 #include "recording/GrabberHost.h"
 #include "recording/InputEventSource.h"

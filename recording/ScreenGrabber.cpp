@@ -4,8 +4,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "project/DemoProject.h"
-#include "project/PictureBlock.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/PictureBlock.h"
 #include "recording/ChangeFinder.h"
 #include "recording/FrameGeometry.h"
 

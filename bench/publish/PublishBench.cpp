@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/ScriptedPrompter.h"
-#include "project/CaptureStream.h"
-#include "project/DemoProject.h"
-#include "project/FrameCompositor.h"
-#include "project/StreamFile.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/CaptureStream.h"
+#include "project/stream/FrameCompositor.h"
+#include "project/stream/StreamFile.h"
 #include "publish/MoviePublisher.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "platform/ScriptedPrompter.h"
-#include "project/Chapter.h"
-#include "project/DemoProject.h"
-#include "project/ProjectFile.h"
+#include "project/file/ProjectFile.h"
+#include "project/model/Chapter.h"
+#include "project/model/DemoProject.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestKeyboard.h"

@@ -19,7 +19,7 @@
 #include "app/ProgramState.h"
 #include "app/Startup.h"
 #include "platform/ScriptedPrompter.h"
-#include "project/Recovery.h"
+#include "project/file/Recovery.h"
 #include "tests/app/WindowTestProject.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"

@@ -10,12 +10,12 @@
 #include <random>
 
 #include "platform/ScriptedPrompter.h"
-#include "project/CaptureStream.h"
-#include "project/DemoProject.h"
-#include "project/FrameCompositor.h"
-#include "project/ProjectFile.h"
-#include "project/Recovery.h"
-#include "tests/project/StreamTestRecorder.h"
+#include "project/file/ProjectFile.h"
+#include "project/file/Recovery.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/CaptureStream.h"
+#include "project/stream/FrameCompositor.h"
+#include "tests/project/stream/StreamTestRecorder.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;

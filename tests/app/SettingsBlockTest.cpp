@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "project/SettingsBlock.h"
-#include "project/StoreReader.h"
-#include "project/StoreWriter.h"
+#include "project/model/SettingsBlock.h"
+#include "project/store/StoreReader.h"
+#include "project/store/StoreWriter.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "app/CustomDefaults.h"
 #include "app/SettingsFiles.h"
 #include "platform/ScriptedPrompter.h"
-#include "project/StoreReader.h"
-#include "tests/project/ProjectFileTestSupport.h"
+#include "project/store/StoreReader.h"
+#include "tests/project/file/ProjectFileTestSupport.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include "app/SessionEnd.h"
 #include "app/Startup.h"
 #include "platform/ScriptedPrompter.h"
-#include "project/FrameCompositor.h"
+#include "project/stream/FrameCompositor.h"
 #include "tests/app/WindowTestProject.h"
 #include "tests/support/TempDir.h"
 

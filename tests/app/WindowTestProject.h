@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "platform/ScriptedPrompter.h"
-#include "project/CaptureStream.h"
-#include "project/DemoProject.h"
-#include "project/ProjectFile.h"
+#include "project/file/ProjectFile.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/CaptureStream.h"
 
 struct STestProjectPicture {
     int nWidth = 320;

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "platform/ScriptedPrompter.h"
-#include "project/DemoProject.h"
-#include "project/FrameCompositor.h"
-#include "project/ProjectFile.h"
-#include "project/StreamFile.h"
+#include "project/file/ProjectFile.h"
+#include "project/model/DemoProject.h"
+#include "project/stream/FrameCompositor.h"
+#include "project/stream/StreamFile.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDrawer.h"
 #include "tests/support/XTestInput.h"

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "project/PictureBlock.h"
+#include "project/stream/PictureBlock.h"
 #include "tests/publish/PublishFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/swf/SwfJudges.h"

@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "platform/ScriptedPrompter.h"
-#include "project/FrameInfo.h"
-#include "project/ProjectSettings.h"
+#include "project/model/FrameInfo.h"
+#include "project/model/ProjectSettings.h"
 #include "publish/FrameBitmaps.h"
 #include "publish/MovieGeometry.h"
 #include "publish/ProjectPublishSettings.h"

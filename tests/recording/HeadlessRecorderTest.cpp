@@ -7,7 +7,7 @@
 #include "platform/InputEvents.h"
 #include "platform/RecordingClock.h"
 #include "platform/ScriptedPrompter.h"
-#include "project/DemoProject.h"
+#include "project/model/DemoProject.h"
 #include "recording/HeadlessRecorder.h"
 #include "tests/recording/FakeCursorSource.h"
 #include "tests/recording/FakeScreen.h"

@@ -1,5 +1,0 @@
-#include "fuzz/project/StreamReaderFuzz.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
-    return FuzzStreamReader(pData, nSize);
-}

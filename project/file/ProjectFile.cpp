@@ -1,0 +1,375 @@
+#include "project/file/ProjectFile.h"
+
+#include <chrono>
+
+#include "platform/Prompter.h"
+#include "project/file/FrameItems.h"
+#include "project/file/FrameRecordImage.h"
+#include "project/file/ProjectFileSupport.h"
+#include "project/file/TrailerSettings.h"
+#include "project/model/DemoProject.h"
+#include "project/model/ProjectDefaults.h"
+#include "project/store/StoreReader.h"
+#include "project/store/StoreWriter.h"
+#include "project/stream/StreamFile.h"
+
+using namespace projectfile;
+namespace fs = std::filesystem;
+
+namespace {
+void WriteCursorTable(CStoreWriter& out, const CCursorImageTable& table) {
+    out.Int(table.m_bPresent ? 1 : 0);
+    if (!table.m_bPresent) {
+        return;
+    }
+    out.Int(table.m_nWidth);
+    out.Int(table.m_nHeight);
+    out.Int(static_cast<std::int64_t>(table.m_Images.size()));
+    const std::size_t pixels = static_cast<std::size_t>(std::max(0, table.m_nWidth)) *
+                               static_cast<std::size_t>(std::max(0, table.m_nHeight));
+    for (const CCursorImage& image : table.m_Images) {
+        out.Int(static_cast<std::int32_t>(image.m_hCursor));
+        out.Int(image.m_nHotX);
+        out.Int(image.m_nHotY);
+        for (std::size_t i = 0; i < pixels; ++i) {
+            out.U32(i < image.m_pPixels.size() ? image.m_pPixels[i] : kCursorPixelTransparent);
+        }
+        out.Int(image.m_nSource);
+    }
+}
+
+}  // namespace
+
+CProjectFile::CProjectFile(CDemoProject& project, IPrompter& prompter, SProjectFileHooks hooks)
+    : m_project(project), m_prompter(prompter), m_hooks(std::move(hooks)) {
+    if (!m_hooks.freeSpace) {
+        m_hooks.freeSpace = StatvfsFree;
+    }
+}
+
+CProjectFile::~CProjectFile() = default;
+
+std::vector<const CStreamFile*> CProjectFile::StreamSources() const {
+    std::vector<const CStreamFile*> out;
+    for (const auto& s : m_streams) {
+        out.push_back(s && s->IsOpen() ? s.get() : nullptr);
+    }
+    return out;
+}
+
+void CProjectFile::Refuse(const char* text) {
+    m_prompter.Error(text, kSaveCaption);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+std::string CProjectFile::BuildTrailer() {
+    CDemoProject& p = m_project;
+    StoreProjectDefaults(p);
+    CStoreWriter out;
+    out.I16(kVersionMajor);
+    out.I16(kVersionMinor);
+    for (std::uint32_t c : p.m_Settings.m_customColours) {
+        out.U32(c);
+    }
+    for (std::size_t i = 0; i < kColorHistogramSize; ++i) {
+        out.U32(i < p.m_ColorHistogram.size() ? p.m_ColorHistogram[i] : 0);
+    }
+    out.I32(static_cast<std::int32_t>(kFrameRecordSize));
+    CFrameRecordLinker linker;
+    for (CFrameInfo* f = p.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        f->RecomputeLengths();
+        TFrameRecordImage image{};
+        WriteFrameRecordImage(*f, linker.LinksOf(*f), image);
+        out.Bytes(image);
+        WriteFrameItems(out, *f);
+    }
+    WriteSettingsHead(out, p.m_Settings);
+    WriteCursorTable(out, p.m_CursorImages);
+    WriteSettingsTail(out, p.m_Settings);
+    return out.Take();
+}
+
+bool CProjectFile::WriteTrailer(std::FILE* file) {
+    std::string trailer = BuildTrailer();
+    return WriteAll(file, trailer.data(), trailer.size()) && std::fflush(file) == 0;
+}
+
+bool CProjectFile::CopyRange(std::FILE* from, std::uint64_t start, std::uint64_t end, std::FILE* to,
+                             const std::string& caption) {
+    using TClock = std::chrono::steady_clock;
+    CProgressScope progress(m_prompter, caption);
+    m_bCancelled = false;
+    if (!SeekTo(from, start)) {
+        return false;
+    }
+    std::vector<char> piece(kCopyPiece);
+    const std::uint64_t total = end > start ? end - start : 0;
+    std::uint64_t copied = 0;
+    auto lastRefresh = TClock::now();
+    progress.Set(0);
+    while (copied < total) {
+        std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kCopyPiece, total - copied));
+        if (std::fread(piece.data(), 1, n, from) != n || !WriteAll(to, piece.data(), n)) {
+            return false;
+        }
+        copied += n;
+        if (TClock::now() - lastRefresh > std::chrono::milliseconds(kProgressIntervalMs)) {
+            lastRefresh = TClock::now();
+            progress.Set(
+                static_cast<int>(std::min<std::uint64_t>(100, copied * 100 / (total + 1))));
+        }
+        if (progress.Cancelled()) {
+            m_bCancelled = true;
+            return false;
+        }
+    }
+    progress.Set(100);
+    return true;
+}
+
+bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
+                                    const std::optional<std::string>& presetName) {
+    TFile data(std::fopen(files.dataPath.c_str(), "rb"));
+    std::vector<std::uint8_t> index;
+    if (!data || !ReadWholeFile(files.indexPath, index)) {
+        m_prompter.Error("Unable to open temporary capture file.", kErrorCaption);
+        return false;
+    }
+    const std::uint64_t dataSize = FileSize(data.get()).value_or(0);
+    // The index holds one 64-bit entry per picture; a cut-off last entry is not a picture.
+    index.resize(index.size() / 8 * 8);
+
+    const std::string proposed =
+        m_project.m_pszFileName.empty() ? std::string("Untitled.lumo") : m_project.m_pszFileName;
+    while (true) {
+        std::string name;
+        if (presetName) {
+            name = *presetName;
+        } else {
+            auto asked = m_prompter.AskSaveName(
+                {"Save Quillo movie as...", proposed, "Quillo file (*.lumo)"});
+            if (!asked) {
+                return false;
+            }
+            name = *asked;
+        }
+        if (!EndsWithLumo(name) && (presetName || fs::path(name).extension().empty())) {
+            name += ".lumo";
+        }
+        const std::string folder = FolderOf(name);
+        std::string tempName;
+        std::error_code ec;
+        TFile out = fs::is_directory(name, ec) ? nullptr : CreateBeside(name, tempName);
+        if (!out) {
+            if (presetName) {
+                m_prompter.Error("Unable to open output file.", kErrorCaption);
+                return false;
+            }
+            m_prompter.Error(kInUse, kSaveCaption);
+            continue;
+        }
+        auto discard = [&] {
+            out.reset();
+            ::unlink(tempName.c_str());
+        };
+        auto freeBytes = m_hooks.freeSpace(folder);
+        if (freeBytes && *freeBytes < dataSize + index.size()) {
+            discard();
+            m_prompter.Error(kDiskFull, kSaveCaption);
+            if (presetName) {
+                return false;
+            }
+            continue;
+        }
+
+        // The table is finished here, in the new file only: the temporary index stays as the
+        // recording left it, so a failed or cancelled save can be repeated.
+        SOffsetTable table;
+        table.bWide = true;
+        table.nPictures = static_cast<std::uint32_t>(index.size() / 8);
+        table.nEndOffset = dataSize;
+        table.nSlotPos = index.size() + 16;
+        table.nDataStart = table.nSlotPos + 8;
+        CStoreWriter head;
+        head.Bytes(index.data(), index.size());
+        head.U64(dataSize);
+        head.U64(0);
+        head.U64(kUnfinishedTrailer);
+
+        CProjectSettings& s = m_project.m_Settings;
+        const std::string stem = StemOf(name);
+        s.m_strOutputName = stem;
+        s.m_strOutputFolder = folder;
+        s.m_strOutputFile = folder + stem + ".lumo";
+        s.m_strProjectFolder = folder;
+
+        bool ok = WriteAll(out.get(), head.Data().data(), head.Size());
+        ok = ok && CopyRange(data.get(), 0, dataSize, out.get(), "Saving Quillo " + stem);
+        if (!ok && m_bCancelled) {
+            discard();
+            return false;
+        }
+        ok = ok && WriteTrailer(out.get()) && WriteSlot(out.get(), table, table.DataEnd());
+        ok = ok && ::rename(tempName.c_str(), name.c_str()) == 0;
+        if (!ok) {
+            discard();
+            m_prompter.Error(kDiskFull, kSaveCaption);
+            if (presetName) {
+                return false;
+            }
+            continue;
+        }
+        out.reset();
+        data.reset();
+
+        m_project.m_pszFileName = name;
+        m_project.m_nDataAreaPos = static_cast<int64_t>(table.nDataStart);
+        m_project.m_bWideOffsets = true;
+        m_project.m_nWrapFrame = 0;
+        m_table = table;
+        m_table.nTrailerPos = table.DataEnd();
+        m_table.bFinished = true;
+        m_project.m_pFile.reset(std::fopen(name.c_str(), "r+b"));
+        auto stream = std::make_unique<CStreamFile>();
+        stream->OpenInFile(name, table.nDataStart, dataSize, 0, table.nPictures, true, 0);
+        m_streams.clear();
+        m_streams.push_back(std::move(stream));
+        if (m_hooks.bExportTimingData && m_hooks.writeTimingData) {
+            m_hooks.writeTimingData(m_project, name);
+        }
+        ::unlink(files.dataPath.c_str());
+        ::unlink(files.indexPath.c_str());
+        if (m_hooks.addRecentFile) {
+            m_hooks.addRecentFile(name);
+        }
+        return true;
+    }
+}
+
+bool CProjectFile::ReadOwnTable(std::uint64_t& size, SOffsetTable& table) {
+    if (m_project.m_bCorrupted) {
+        Refuse(kCorruptedSave);
+        return false;
+    }
+    std::FILE* f = m_project.m_pFile.get();
+    auto fileSize = FileSize(f);
+    if (!fileSize || !ReadOffsetTable(f, *fileSize, table)) {
+        Refuse(kCannotCreate);
+        return false;
+    }
+    size = *fileSize;
+    return true;
+}
+
+bool CProjectFile::Save() {
+    std::uint64_t size = 0;
+    SOffsetTable table;
+    if (!ReadOwnTable(size, table)) {
+        return false;
+    }
+    if (m_hooks.bReadOnly) {
+        Refuse(kCannotCreate);
+        return false;
+    }
+    std::FILE* f = m_project.m_pFile.get();
+    const std::string trailer = BuildTrailer();
+    const std::uint64_t end = size;
+    const std::uint64_t home = table.DataEnd();
+    if (!table.bWide && end + trailer.size() >= kUnfinishedTrailer) {
+        Refuse(kCannotCreate);
+        return false;
+    }
+    // The new trailer goes behind everything first; the offset is switched to it only once it
+    // is on the disk, so the old trailer stays readable until then.
+    bool ok = SeekTo(f, end) && WriteAll(f, trailer.data(), trailer.size()) && Sync(f) &&
+              WriteSlot(f, table, end);
+    if (!ok) {
+        Truncate(f, end);
+        m_prompter.Error(kDiskFull, kSaveCaption);
+        return false;
+    }
+    // Then back to its place after the stream, when it fits there without touching the copy.
+    if (home + trailer.size() <= end && SeekTo(f, home) &&
+        WriteAll(f, trailer.data(), trailer.size()) && Sync(f) && WriteSlot(f, table, home)) {
+        Truncate(f, home + trailer.size());
+        m_table.nTrailerPos = home;
+    } else {
+        m_table.nTrailerPos = end;
+    }
+    if (m_hooks.bExportTimingData && m_hooks.writeTimingData) {
+        m_hooks.writeTimingData(m_project, m_project.m_pszFileName);
+    }
+    if (m_hooks.addRecentFile) {
+        m_hooks.addRecentFile(m_project.m_pszFileName);
+    }
+    return true;
+}
+
+bool CProjectFile::SaveAs(const std::string& fileName, bool bRemovingFrames) {
+    std::uint64_t size = 0;
+    SOffsetTable table;
+    if (!ReadOwnTable(size, table)) {
+        return false;
+    }
+    std::FILE* f = m_project.m_pFile.get();
+    struct stat own {};
+    struct stat target {};
+    if (::fstat(::fileno(f), &own) == 0 && ::stat(fileName.c_str(), &target) == 0 &&
+        own.st_dev == target.st_dev && own.st_ino == target.st_ino) {
+        Refuse(kInUse);
+        return false;
+    }
+    std::string tempName;
+    TFile out = CreateBeside(fileName, tempName);
+    if (!out) {
+        Refuse(kCannotCreate);
+        return false;
+    }
+    auto discard = [&] {
+        out.reset();
+        ::unlink(tempName.c_str());
+    };
+    // The table and its end entries are copied unchanged, so every position stays valid; the
+    // trailer offset says "unfinished" until the trailer is complete.
+    std::vector<char> head(static_cast<std::size_t>(table.nSlotPos));
+    bool ok = SeekTo(f, 0) && std::fread(head.data(), 1, head.size(), f) == head.size() &&
+              WriteAll(out.get(), head.data(), head.size());
+    std::uint8_t marker[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};
+    ok = ok && WriteAll(out.get(), marker, table.EntrySize());
+    ok = ok && CopyRange(f, table.nDataStart, table.DataEnd(), out.get(), "Saving Quillo");
+    if (!ok && m_bCancelled) {
+        discard();
+        return false;
+    }
+    ok = ok && WriteTrailer(out.get()) && WriteSlot(out.get(), table, table.DataEnd());
+    ok = ok && ::rename(tempName.c_str(), fileName.c_str()) == 0;
+    if (!ok) {
+        discard();
+        Refuse(kCannotCreate);
+        return false;
+    }
+    out.reset();
+    if (m_hooks.bExportTimingData && m_hooks.writeTimingData) {
+        m_hooks.writeTimingData(m_project, fileName);
+    }
+    if (m_hooks.addRecentFile) {
+        m_hooks.addRecentFile(fileName);
+    }
+    if (!bRemovingFrames) {
+        m_project.m_pFile.reset(std::fopen(fileName.c_str(), "r+b"));
+        m_project.m_pszFileName = fileName;
+        auto stream = std::make_unique<CStreamFile>();
+        stream->OpenInFile(fileName, table.nDataStart, table.nEndOffset, 0, table.nPictures,
+                           table.bWide, table.nWrapFrame);
+        if (m_streams.empty()) {
+            m_streams.push_back(std::move(stream));
+        } else {
+            m_streams[0] = std::move(stream);
+        }
+        m_table = table;
+    }
+    return true;
+}
