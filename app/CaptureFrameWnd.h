@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "project/Rect.h"
+#include "imaging/Rect.h"
 #include "recording/ActiveWindowFollower.h"
 #include "recording/CaptureArea.h"
 #include "recording/CaptureAreaTracker.h"

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "project/Rect.h"
+#include "imaging/Rect.h"
 #include "publish/PublishRandom.h"
 #include "swf/SwfBitmapRect.h"
 

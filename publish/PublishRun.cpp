@@ -10,6 +10,7 @@
 #include <set>
 #include <utility>
 
+#include "imaging/ChangeFinder.h"
 #include "platform/Prompter.h"
 #include "project/model/DemoProject.h"
 #include "project/model/FrameInfo.h"
@@ -17,7 +18,6 @@
 #include "publish/MoviePublisher.h"
 #include "publish/ScriptBuilder.h"
 #include "publish/SeekControl.h"
-#include "recording/ChangeFinder.h"
 #include "swf/SwfAction.h"
 #include "swf/SwfBitmapRect.h"
 #include "swf/SwfCompress.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "project/Rect.h"
+#include "imaging/Rect.h"
 #include "publish/ColorTable.h"
 #include "publish/FrameBitmaps.h"
 #include "publish/MovieGeometry.h"

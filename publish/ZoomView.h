@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "project/Rect.h"
+#include "imaging/Rect.h"
 
 // A part of the picture in pixels; the whole picture is (0, 0, W, H).
 struct SZoomView {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "imaging/Rect.h"
 #include "platform/WindowSource.h"
-#include "project/Rect.h"
 
 // The frame for a window's rectangle: a maximised window's rectangle moved by (1, 1), any other
 // enlarged by the border; then the capture width (less two borders) cut to a multiple of 4.

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/Rect.h"
 #include "platform/ScreenSource.h"
-#include "project/Rect.h"
 
 enum class ECaptureMode : int32_t {
     FullScreen = 0,

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "project/Rect.h"
+#include "imaging/Rect.h"
 
 inline constexpr int32_t kFrameBorder = 3;
 // Two borders and 32 pixels of capture in each direction.

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "project/Rect.h"
+#include "imaging/Rect.h"
 
 class CPanStep {
 public:

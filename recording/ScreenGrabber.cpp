@@ -4,9 +4,9 @@
 #include <cstring>
 #include <mutex>
 
+#include "imaging/ChangeFinder.h"
 #include "project/model/DemoProject.h"
 #include "project/stream/PictureBlock.h"
-#include "recording/ChangeFinder.h"
 #include "recording/FrameGeometry.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "imaging/ChangeFinder.h"
 #include "platform/InputEvents.h"
 #include "platform/RecordingClock.h"
 #include "platform/ScriptedPrompter.h"
@@ -15,7 +16,6 @@
 #include "platform/X11ScreenSource.h"
 #include "project/model/DemoProject.h"
 #include "project/stream/CaptureStream.h"
-#include "recording/ChangeFinder.h"
 #include "recording/ScreenGrabber.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDrawer.h"

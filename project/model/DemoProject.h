@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "project/Rect.h"
+#include "imaging/Rect.h"
 #include "project/model/CursorImage.h"
 #include "project/model/FrameInfo.h"
 #include "project/model/LogFont.h"

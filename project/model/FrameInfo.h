@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "project/PixelPicture.h"
-#include "project/Rect.h"
+#include "imaging/PixelPicture.h"
+#include "imaging/Rect.h"
 #include "project/model/BubbleAnimation.h"
 #include "project/model/LogFont.h"
 

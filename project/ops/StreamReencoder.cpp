@@ -1,9 +1,9 @@
 #include "project/ops/StreamReencoder.h"
 
+#include "imaging/ChangeFinder.h"
 #include "project/model/DemoProject.h"
 #include "project/store/ByteReader.h"
 #include "project/stream/StreamFormat.h"
-#include "recording/ChangeFinder.h"
 
 bool CStreamReencoder::Begin(const std::string& tempDir, int nWidth, int nHeight,
                              bool bZlibPixels) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "project/Rect.h"
+#include "imaging/Rect.h"
 #include "project/stream/CaptureStream.h"
 #include "project/stream/PixelCoding.h"
 

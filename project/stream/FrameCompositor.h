@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "project/PixelPicture.h"
+#include "imaging/PixelPicture.h"
 #include "project/stream/PixelCoding.h"
 #include "project/stream/StreamFormat.h"
 

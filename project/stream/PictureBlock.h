@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "project/PixelPicture.h"
+#include "imaging/PixelPicture.h"
 
 // Returns the whole block, length included; empty when zlib fails.
 std::vector<uint8_t> EncodePictureBlock(const CPixelPicture& picture);

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "project/Rect.h"
+#include "imaging/Rect.h"
 
 class CChangeFinder {
 public:

@@ -1,4 +1,4 @@
-#include "recording/ChangeFinder.h"
+#include "imaging/ChangeFinder.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "recording/ChangeFinder.h"
+#include "imaging/ChangeFinder.h"
 
 namespace {
 
