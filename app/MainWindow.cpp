@@ -27,12 +27,12 @@
 #include "app/FramePreview.h"
 #include "app/MainWindowRecording.h"
 #include "app/RecoveryDialog.h"
-#include "app/SettingsFiles.h"
 #include "app/WindowPlacement.h"
 #include "platform/Prompter.h"
 #include "project/file/ProjectFile.h"
 #include "project/model/DemoProject.h"
 #include "project/stream/FrameCompositor.h"
+#include "settings/SettingsFiles.h"
 
 namespace fs = std::filesystem;
 

@@ -12,9 +12,9 @@
 
 #include "app/CaptureControls.h"
 #include "app/MainWindow.h"
-#include "app/SettingsFiles.h"
 #include "platform/X11ScreenSource.h"
 #include "recording/FrameGeometry.h"
+#include "settings/SettingsFiles.h"
 
 namespace {
 

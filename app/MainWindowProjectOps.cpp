@@ -10,7 +10,6 @@
 #include "app/ApplyToFollowingDialog.h"
 #include "app/CombineDialog.h"
 #include "app/MainWindow.h"
-#include "app/SettingsFiles.h"
 #include "platform/Prompter.h"
 #include "project/file/ProjectFile.h"
 #include "project/model/DemoProject.h"
@@ -21,6 +20,7 @@
 #include "project/ops/TimingData.h"
 #include "project/ops/VideoImport.h"
 #include "project/stream/FrameCompositor.h"
+#include "settings/SettingsFiles.h"
 #include "video/VideoGrabber.h"
 
 namespace {

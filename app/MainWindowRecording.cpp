@@ -18,8 +18,8 @@
 #include "app/MainWindow.h"
 #include "app/RecordingDialogs.h"
 #include "app/RecordingOptionsDialog.h"
-#include "app/SettingsFiles.h"
 #include "platform/Prompter.h"
+#include "settings/SettingsFiles.h"
 
 namespace fs = std::filesystem;
 

@@ -11,8 +11,8 @@
 #include "app/QtPrompter.h"
 #include "app/Restart.h"
 #include "app/SessionEnd.h"
-#include "app/SettingsFolder.h"
 #include "app/Startup.h"
+#include "settings/SettingsFolder.h"
 
 namespace {
 

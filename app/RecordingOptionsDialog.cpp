@@ -14,9 +14,9 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/AppSettings.h"
 #include "app/RecordingDialogs.h"
 #include "platform/Prompter.h"
+#include "settings/AppSettings.h"
 
 CRecordingOptionsDialog::CRecordingOptionsDialog(QWidget* pParent, const CRecordingOptions& options,
                                                  IPrompter& prompter, bool& bCompressionReminder)

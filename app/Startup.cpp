@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 namespace fs = std::filesystem;
 

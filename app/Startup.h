@@ -10,7 +10,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ExternalModules.h"
-#include "app/SettingsFiles.h"
+#include "settings/SettingsFiles.h"
 
 inline constexpr const char* kVidcapFileName = "vidcap.data";
 

@@ -7,16 +7,16 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/AppSettings.h"
-#include "app/ProgramState.h"
-#include "app/PublishOptions.h"
-#include "app/RegistryValues.h"
-#include "app/SettingsFolder.h"
 #include "cli/Command.h"
 #include "cli/OpenedProject.h"
 #include "cli/Subcommands.h"
 #include "publish/MoviePublisher.h"
 #include "publish/ProjectPublishSettings.h"
+#include "settings/AppSettings.h"
+#include "settings/ProgramState.h"
+#include "settings/PublishOptions.h"
+#include "settings/RegistryValues.h"
+#include "settings/SettingsFolder.h"
 
 int RunPublish(std::span<const std::string> args) {
     std::string project;

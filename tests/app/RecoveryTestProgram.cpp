@@ -16,10 +16,10 @@
 
 #include "app/FramePreview.h"
 #include "app/MainWindow.h"
-#include "app/ProgramState.h"
 #include "app/Startup.h"
 #include "platform/ScriptedPrompter.h"
 #include "project/file/Recovery.h"
+#include "settings/ProgramState.h"
 #include "tests/app/WindowTestProject.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"

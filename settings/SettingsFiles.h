@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "app/AppSettings.h"
-#include "app/ProgramState.h"
-#include "app/RegistryValues.h"
-#include "app/SettingsFolder.h"
 #include "project/file/ProjectFile.h"
+#include "settings/AppSettings.h"
+#include "settings/ProgramState.h"
+#include "settings/RegistryValues.h"
+#include "settings/SettingsFolder.h"
 
 class CSettingsFiles {
 public:

@@ -1,9 +1,9 @@
-#include "app/ProgramState.h"
+#include "settings/ProgramState.h"
 
 #include <cstdio>
 #include <functional>
 
-#include "app/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "project/store/StoreReader.h"
 #include "project/store/StoreWriter.h"
 

@@ -1,4 +1,4 @@
-#include "app/RegistryValues.h"
+#include "settings/RegistryValues.h"
 
 #include <QSettings>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "app/PublishOptions.h"
+#include "settings/PublishOptions.h"
 
 #include <algorithm>
 
-#include "app/AppSettings.h"
-#include "app/ProgramState.h"
 #include "publish/PublishSettings.h"
+#include "settings/AppSettings.h"
+#include "settings/ProgramState.h"
 
 void ApplyProgramPublishSettings(const CAppSettings& config, const CProgramState& state,
                                  CPublishSettings& settings) {

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "app/AppSettings.h"
-#include "app/AtomicFile.h"
+#include "platform/AtomicFile.h"
+#include "settings/AppSettings.h"
 #include "tests/support/TempDir.h"
 
 namespace {

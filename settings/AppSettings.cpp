@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 
 #include <cctype>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/AtomicFile.h"
-#include "app/SettingsFolder.h"
+#include "platform/AtomicFile.h"
 #include "project/store/StoreReader.h"
 #include "project/store/StoreWriter.h"
+#include "settings/SettingsFolder.h"
 
 namespace {
 

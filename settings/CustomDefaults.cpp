@@ -1,14 +1,14 @@
-#include "app/CustomDefaults.h"
+#include "settings/CustomDefaults.h"
 
 #include <cstdio>
 
-#include "app/AtomicFile.h"
-#include "app/SettingsFolder.h"
+#include "platform/AtomicFile.h"
 #include "platform/Prompter.h"
 #include "project/model/DemoProject.h"
 #include "project/model/ProjectDefaults.h"
 #include "project/store/StoreReader.h"
 #include "project/store/StoreWriter.h"
+#include "settings/SettingsFolder.h"
 
 std::string CCustomDefaults::Serialize(const CProjectSettings& s) {
     CStoreWriter out;

@@ -1,9 +1,9 @@
-#include "app/SettingsFiles.h"
+#include "settings/SettingsFiles.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "app/CustomDefaults.h"
+#include "settings/CustomDefaults.h"
 
 CSettingsFiles::CSettingsFiles(CRegistryValues registry, std::string programFolder,
                                std::optional<std::string> folder)

@@ -7,8 +7,8 @@
 
 #include <QSettings>
 
-#include "app/RegistryValues.h"
-#include "app/SettingsFolder.h"
+#include "settings/RegistryValues.h"
+#include "settings/SettingsFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <fstream>
 #include <string>
 
-#include "app/AtomicFile.h"
-#include "app/CustomDefaults.h"
-#include "app/SettingsFiles.h"
+#include "platform/AtomicFile.h"
 #include "platform/ScriptedPrompter.h"
 #include "project/store/StoreReader.h"
+#include "settings/CustomDefaults.h"
+#include "settings/SettingsFiles.h"
 #include "tests/project/file/ProjectFileTestSupport.h"
 #include "tests/support/TempDir.h"
 

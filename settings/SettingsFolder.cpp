@@ -1,4 +1,4 @@
-#include "app/SettingsFolder.h"
+#include "settings/SettingsFolder.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/RegistryValues.h"
+#include "settings/RegistryValues.h"
 
 namespace fs = std::filesystem;
 

@@ -2,11 +2,11 @@
 
 #include <fstream>
 
-#include "app/AppSettings.h"
-#include "app/ProgramState.h"
-#include "app/PublishOptions.h"
-#include "app/SettingsFolder.h"
 #include "publish/PublishSettings.h"
+#include "settings/AppSettings.h"
+#include "settings/ProgramState.h"
+#include "settings/PublishOptions.h"
+#include "settings/SettingsFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
