@@ -71,7 +71,8 @@ void CCaptureController::BuildChoices(QHBoxLayout* pRow) {
     });
     pRow->addWidget(c.pMonitors);
     c.pPan = new QCheckBox("Pan", pPanel);
-    connect(c.pPan, &QCheckBox::toggled, this, [this](bool bOn) { m_pControls->choice.bPan = bOn; });
+    connect(c.pPan, &QCheckBox::toggled, this,
+            [this](bool bOn) { m_pControls->choice.bPan = bOn; });
     pRow->addWidget(c.pPan);
 
     c.pFrame = std::make_unique<CCaptureFrameWnd>(&m_window, c.pWindows.get(),

@@ -78,7 +78,7 @@ void CProjectOpsController::BuildMenus(QMenuBar& menuBar, QMenu& fileMenu, QActi
     connect(
         pFrameMenu, &QMenu::aboutToShow, this,
         [this, pDuplicate, pRemove, pFollowing, pOnly, pSaveEffect, pLoadEffect] {
-            const CFrameInfo* pFrame = m_window.m_window.ShownFrameRecord();
+            const CFrameInfo* pFrame = m_window.ShownFrameRecord();
             const bool bPicture = pFrame != nullptr && pFrame->HasActivePicture();
             pDuplicate->setEnabled(m_window.HasProject());
             pRemove->setEnabled(m_window.HasProject());
