@@ -10,22 +10,12 @@
 #include <string>
 #include <thread>
 
+#include "publish/PublishResults.h"
 #include "publish/PublishSettings.h"
 
 class CDemoProject;
 class CFrameCompositor;
 class IPrompter;
-
-struct SPublishResults {
-    int64_t nSizeKB = -1;  // -1 when the build was cancelled or failed
-    int32_t nPlayingSeconds = 0;
-    int32_t nBuildNumber = 0;
-    uint32_t nFrameCount = 0;
-    std::string strError;   // the publish error text, empty without errors
-    std::string strReport;  // the build report's status line
-    bool bCancelled = false;
-    std::string strMoviePath;
-};
 
 class CMoviePublisher {
 public:

@@ -15,7 +15,7 @@
 #include "publish/FrameBitmaps.h"
 #include "publish/MovieGeometry.h"
 #include "publish/ProjectPublishSettings.h"
-#include "publish/PublishRun.h"
+#include "publish/TimelineStep.h"
 #include "publish/ZoomView.h"
 #include "swf/SwfShapeObject.h"
 #include "tests/publish/PublishFixture.h"
