@@ -38,7 +38,8 @@ public:
     void Wait();
 
     // The whole pipeline. The movie goes to "<output path>.swf", written beside it under a
-    // temporary name and renamed, so a failed or cancelled publish leaves no movie there.
+    // temporary name and renamed, so a failed publish leaves no movie there; a cancelled one
+    // leaves a playable movie of the frames placed before the cancel.
     void CreateMovie(const std::string& outputPath);
     const SPublishResults& Results() const { return m_results; }
 

@@ -78,15 +78,25 @@ bool CPictureStep::IsNoise(const SRect& rc) const {
     return changed <= filter;
 }
 
-void CPictureStep::RemoveCovered(const SRect& rc, CSwfFrame& at) {
+void CPictureStep::RemovePlacedIf(CSwfFrame& at, const std::function<bool(const SPlaced&)>& which) {
     std::erase_if(m_placed, [&](const SPlaced& placed) {
-        const bool inside = placed.rc.left >= rc.left && placed.rc.top >= rc.top &&
-                            placed.rc.right <= rc.right && placed.rc.bottom <= rc.bottom;
-        if (inside) {
+        const bool remove = which(placed);
+        if (remove) {
             at.RemoveObject(*placed.pObject);
         }
-        return inside;
+        return remove;
     });
+}
+
+void CPictureStep::RemoveCovered(const SRect& rc, CSwfFrame& at) {
+    RemovePlacedIf(at, [&](const SPlaced& placed) {
+        return placed.rc.left >= rc.left && placed.rc.top >= rc.top &&
+               placed.rc.right <= rc.right && placed.rc.bottom <= rc.bottom;
+    });
+}
+
+void CPictureStep::RemovePlacements(const CSwfObject& object, CSwfFrame& at) {
+    RemovePlacedIf(at, [&](const SPlaced& placed) { return placed.pObject == &object; });
 }
 
 CSwfBitmapRect* CPictureStep::Place(SPlacement how) {
@@ -113,10 +123,16 @@ CSwfBitmapRect* CPictureStep::Place(SPlacement how) {
         if (!transparency && !how.bZoomed) {
             rc = Widened(rc);
         }
-        CSwfBitmapRect& bitmap =
-            m_context.Keep(m_pBitmaps->Make(rc, m_canvas, transparency, m_random));
+        const bool placedAsIs = !how.bDefer && fadeFrames <= 1;
+        SMadeBitmap made = m_pBitmaps->Make(rc, m_canvas, transparency, m_random, placedAsIs);
+        CSwfBitmapRect& bitmap = made.pNew ? m_context.Keep(std::move(made.pNew)) : *made.pShared;
         bitmap.SetLayer(kLayerPicture);
         CSwfFrame& first = m_context.Frame(at);
+        if (made.pShared) {
+            // The shape may still show from an earlier placement; that one ends here, so the new
+            // placement lies above whatever was placed since.
+            RemovePlacements(bitmap, first);
+        }
         CSwfBitmapRect* pShown = &bitmap;
         if (how.bDefer) {
             pDeferred = &bitmap;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -52,7 +53,10 @@ private:
     // The changed area grown by a few pixels around, within the picture.
     SRect Widened(SRect rc) const;
     bool IsNoise(const SRect& rc) const;
+    void RemovePlacedIf(CSwfFrame& at, const std::function<bool(const SPlaced&)>& which);
     void RemoveCovered(const SRect& rc, CSwfFrame& at);
+    // Ends the open placements of `object` at `at`.
+    void RemovePlacements(const CSwfObject& object, CSwfFrame& at);
 
     SPublishContext& m_context;
     CPublishRandom m_random;

@@ -15,19 +15,23 @@
 
 namespace {
 
-// The progress of writing the file, shown in the progress window.
+// The progress of writing the file, shown in the progress window. A build whose walk was
+// already cut short is written whole, so its cancel no longer stops the writing.
 class CSaveProgress : public ISwfProgress {
 public:
-    CSaveProgress(IPrompter& prompter, std::atomic<bool>& cancel)
-        : m_prompter(prompter), m_bCancel(cancel) {}
+    CSaveProgress(IPrompter& prompter, std::atomic<bool>& cancel, bool cancellable)
+        : m_prompter(prompter), m_bCancel(cancel), m_bCancellable(cancellable) {}
     void Begin(std::string_view) override {}
     void Set(double percent) override { m_prompter.SetProgress(int(percent)); }
-    bool IsCancelled() override { return m_bCancel || m_prompter.IsCancelled(); }
+    bool IsCancelled() override {
+        return m_bCancellable && (m_bCancel || m_prompter.IsCancelled());
+    }
     void End() override {}
 
 private:
     IPrompter& m_prompter;
     std::atomic<bool>& m_bCancel;
+    bool m_bCancellable;
 };
 
 // Bytes the system can still give without swapping, or -1 when it does not say.
@@ -211,7 +215,7 @@ bool CPublishRun::Save(const std::string& moviePath, SPublishResults& results) {
     const fs::path target(moviePath);
     fs::path temp = target;
     temp += ".part";
-    CSaveProgress progress(m_context.prompter, m_context.cancel);
+    CSaveProgress progress(m_context.prompter, m_context.cancel, !m_bTerminated);
     std::error_code ec;
     bool ok = main.Save(temp.string(), &progress);
     if (!ok) {
@@ -220,8 +224,8 @@ bool CPublishRun::Save(const std::string& moviePath, SPublishResults& results) {
         m_bTerminated = true;
     }
     std::string why;
-    if (ok && !m_bTerminated && !m_context.settings.m_bVideoExport &&
-        !CompressSwfFile(temp.string(), &why)) {
+    // A cancelled build still gives a playable movie of the frames placed so far.
+    if (ok && !m_context.settings.m_bVideoExport && !CompressSwfFile(temp.string(), &why)) {
         ok = false;
         m_strError = "Unable to compress the movie " + moviePath + ": " + why;
     }
@@ -230,15 +234,17 @@ bool CPublishRun::Save(const std::string& moviePath, SPublishResults& results) {
     results.nPlayingSeconds = int32_t(frames / std::max(1, m_context.settings.m_nFrameRate));
     results.bCancelled = m_bTerminated;
     results.strMoviePath = moviePath;
-    if (ok && !m_bTerminated) {
+    if (ok) {
         fs::rename(temp, target, ec);
         if (ec) {
             ok = false;
             m_strError = "Unable to write the movie " + moviePath + ": " + ec.message();
         }
     }
-    if (!ok || m_bTerminated) {
+    if (!ok) {
         fs::remove(temp, ec);
+        results.nSizeKB = -1;
+    } else if (m_bTerminated) {
         results.nSizeKB = -1;
     } else {
         const auto size = fs::file_size(target, ec);
