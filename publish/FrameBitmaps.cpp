@@ -56,10 +56,11 @@ CFrameBitmaps::CFrameBitmaps(int32_t twips, int32_t jpegQuality, IPrompter& prom
 void CFrameBitmaps::ClearCaches() {
     m_opaque.clear();
     m_transparent.clear();
+    m_shapes.clear();
 }
 
-std::unique_ptr<CSwfBitmapRect> CFrameBitmaps::Make(const SRect& rc, SPublishCanvas& canvas,
-                                                    bool transparency, CPublishRandom& random) {
+SMadeBitmap CFrameBitmaps::Make(const SRect& rc, SPublishCanvas& canvas, bool transparency,
+                                CPublishRandom& random, bool shareShape) {
     const int32_t w = rc.right - rc.left + 1;
     const int32_t h = rc.bottom - rc.top + 1;
     m_pixels.resize(size_t(w) * h);
@@ -101,14 +102,27 @@ std::unique_ptr<CSwfBitmapRect> CFrameBitmaps::Make(const SRect& rc, SPublishCan
     const int32_t y2 = y1 + h * m_nTwips - 1;
     auto& cache = anyTransparent ? m_transparent : m_opaque;
     const TKey key{w, h, keyA, anyTransparent ? keyB : 0};
+    SMadeBitmap made;
+    const CSwfBitmapRect* pOwner = nullptr;
     if (auto it = cache.find(key); it != cache.end()) {
         ++m_figures.nReused;
-        return std::make_unique<CSwfBitmapRect>(x1, y1, x2, y2, *it->second);
+        pOwner = it->second;
+        if (shareShape) {
+            if (auto shape = m_shapes.find({pOwner, x1, y1}); shape != m_shapes.end()) {
+                made.pShared = shape->second;
+                return made;
+            }
+        }
+        made.pNew = std::make_unique<CSwfBitmapRect>(x1, y1, x2, y2, *pOwner);
+    } else {
+        made.pNew = Encode(x1, y1, x2, y2, uint16_t(w), uint16_t(h), anyTransparent);
+        pOwner = made.pNew.get();
+        cache.emplace(key, pOwner);
     }
-    std::unique_ptr<CSwfBitmapRect> bitmap =
-        Encode(x1, y1, x2, y2, uint16_t(w), uint16_t(h), anyTransparent);
-    cache.emplace(key, bitmap.get());
-    return bitmap;
+    if (shareShape) {
+        m_shapes.emplace(std::tuple{pOwner, x1, y1}, made.pNew.get());
+    }
+    return made;
 }
 
 std::unique_ptr<CSwfDefineBitsLossless> CFrameBitmaps::EncodeMapped(uint16_t w, uint16_t h,

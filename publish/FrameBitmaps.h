@@ -26,6 +26,13 @@ struct SPublishCanvas {
     void Allocate(int32_t width, int32_t height);
 };
 
+// A rectangle made for the movie: a new one to keep, or one already in the movie that shows the
+// same pixels at the same place and is placed again.
+struct SMadeBitmap {
+    std::unique_ptr<CSwfBitmapRect> pNew;
+    CSwfBitmapRect* pShared = nullptr;
+};
+
 struct SBitmapFigures {
     uint32_t nLossless = 0;
     uint32_t nJpeg = 0;
@@ -43,9 +50,12 @@ public:
     CFrameBitmaps(int32_t twips, int32_t jpegQuality, IPrompter& prompter);
 
     // The bitmap of `rc` (inclusive edges) taken from the canvas; the previous picture takes the
-    // rectangle's pixels. With `transparency` unchanged pixels become transparent.
-    std::unique_ptr<CSwfBitmapRect> Make(const SRect& rc, SPublishCanvas& canvas, bool transparency,
-                                         CPublishRandom& random);
+    // rectangle's pixels. With `transparency` unchanged pixels become transparent. With
+    // `shareShape` a rectangle made before with the same pixels at the same place comes back
+    // instead of a new one, so that a long movie does not define a shape per placement; only
+    // rectangles that are placed as they are (no fade, no effect) may be shared.
+    SMadeBitmap Make(const SRect& rc, SPublishCanvas& canvas, bool transparency,
+                     CPublishRandom& random, bool shareShape);
 
     // 8-bit mode: palette indexes come from the movie's colour table.
     void SetColorTable(CPublishColorTable* pColors) { m_pColors = pColors; }
@@ -67,6 +77,8 @@ private:
     CPublishColorTable* m_pColors = nullptr;
     std::map<TKey, const CSwfBitmapRect*> m_opaque;
     std::map<TKey, const CSwfBitmapRect*> m_transparent;
+    // Shareable rectangles by the bitmap they show and their top left corner in units.
+    std::map<std::tuple<const CSwfBitmapRect*, int32_t, int32_t>, CSwfBitmapRect*> m_shapes;
     SBitmapFigures m_figures;
     // Scratch of the rectangle being encoded.
     std::vector<uint32_t> m_pixels;

@@ -2,12 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-
-// Header rectangle fields hold at most this many units.
-constexpr int64_t kMaxUnits = 32767;
-
-}  // namespace
+#include "swf/SwfTagStream.h"
 
 SMovieGeometry ComputeGeometry(int32_t width, int32_t height, int32_t displayWidth,
                                int32_t displayHeight, int32_t panelWidth, int32_t barHeight,
@@ -31,7 +26,7 @@ SMovieGeometry ComputeGeometry(int32_t width, int32_t height, int32_t displayWid
     // A very large stage takes finer steps, so that no stage overflows the header fields.
     const int64_t largest = std::max<int64_t>(wide, g.nHeight + g.nBarHeight);
     for (int32_t t : {4, 2, 1}) {
-        if (largest * g.nTwips <= kMaxUnits) {
+        if (largest * g.nTwips <= CSwfTagStream::kMaxStageUnits) {
             break;
         }
         g.nTwips = t;

@@ -10,22 +10,12 @@
 #include <string>
 #include <thread>
 
+#include "publish/PublishResults.h"
 #include "publish/PublishSettings.h"
 
 class CDemoProject;
 class CFrameCompositor;
 class IPrompter;
-
-struct SPublishResults {
-    int64_t nSizeKB = -1;  // -1 when the build was cancelled or failed
-    int32_t nPlayingSeconds = 0;
-    int32_t nBuildNumber = 0;
-    uint32_t nFrameCount = 0;
-    std::string strError;   // the publish error text, empty without errors
-    std::string strReport;  // the build report's status line
-    bool bCancelled = false;
-    std::string strMoviePath;
-};
 
 class CMoviePublisher {
 public:
@@ -48,7 +38,8 @@ public:
     void Wait();
 
     // The whole pipeline. The movie goes to "<output path>.swf", written beside it under a
-    // temporary name and renamed, so a failed or cancelled publish leaves no movie there.
+    // temporary name and renamed, so a failed publish leaves no movie there; a cancelled one
+    // leaves a playable movie of the frames placed before the cancel.
     void CreateMovie(const std::string& outputPath);
     const SPublishResults& Results() const { return m_results; }
 

@@ -35,6 +35,12 @@ std::string FormatSwfInteger(int32_t value) {
     return std::string(buffer, result.ptr);
 }
 
+std::string FormatSwfFixed(double value) {
+    char text[64];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return ec == std::errc() ? std::string(text, end) : std::string("0");
+}
+
 void CSwfAction::AppendTo(CSwfButtonCondAction& list) const {
     AppendRecords(list.Actions());
 }

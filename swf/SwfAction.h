@@ -40,3 +40,5 @@ public:
 
 // "%d" in the C locale, whatever the process locale is.
 std::string FormatSwfInteger(int32_t value);
+// "%f" in the C locale, whatever the process locale is.
+std::string FormatSwfFixed(double value);

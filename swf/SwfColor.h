@@ -20,3 +20,8 @@ public:
     uint8_t m_nAlpha = 255;
     bool m_bHasAlpha = false;
 };
+
+// The colour of a 0x00BBGGRR value, with alpha.
+inline CSwfColor SwfColorFromRef(uint32_t colorref, uint8_t alpha = 255) {
+    return CSwfColor(uint8_t(colorref), uint8_t(colorref >> 8), uint8_t(colorref >> 16), alpha);
+}

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int32_t kMaxStageSize = 16383;
 constexpr uint32_t kHeaderSize = 21;
 constexpr int kStageBits = 15;
 
@@ -61,9 +60,10 @@ bool CSwfTagStream::Save(const std::string& path, int32_t width, int32_t height,
         m_strError = "The movie needs more than 65535 characters.";
         return false;
     }
-    if (width < 0 || width > kMaxStageSize || height < 0 || height > kMaxStageSize) {
+    if (width < 0 || width > kMaxStageUnits || height < 0 || height > kMaxStageUnits) {
         m_strError = "The movie's stage of " + std::to_string(width) + " x " +
-                     std::to_string(height) + " units is larger than 16383 x 16383.";
+                     std::to_string(height) + " units is larger than " +
+                     std::to_string(kMaxStageUnits) + " x " + std::to_string(kMaxStageUnits) + ".";
         return false;
     }
 

@@ -14,6 +14,9 @@ class ISwfProgress;
 
 class CSwfTagStream {
 public:
+    // The header's stage fields hold at most this many units each.
+    static constexpr int32_t kMaxStageUnits = 16383;
+
     // Takes ownership; a ShowFrame tag counts a frame.
     void Add(std::unique_ptr<CSwfTag> tag);
 
@@ -24,10 +27,10 @@ public:
     // Writes every tag in order and then the End tag (a sprite's body ends this way too).
     void WriteTags(CSwfBitWriter& writer);
 
-    // Writes the file: header, tags, End. The stage is `width` × `height` units (at most 16383
-    // each) and `rate` frames per second. The file is written beside `path` and renamed over it
-    // at the end; on failure Error() says why and an existing file at `path` is left alone.
-    // When the user cancels, the tags written so far make a complete, valid file and
+    // Writes the file: header, tags, End. The stage is `width` × `height` units (at most
+    // kMaxStageUnits each) and `rate` frames per second. The file is written beside `path` and
+    // renamed over it at the end; on failure Error() says why and an existing file at `path` is
+    // left alone. When the user cancels, the tags written so far make a complete, valid file and
     // WasCancelled() is set. The character id counter starts again at 1 afterwards.
     bool Save(const std::string& path, int32_t width, int32_t height, uint8_t rate,
               ISwfProgress* progress = nullptr);

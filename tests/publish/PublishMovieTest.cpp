@@ -243,21 +243,78 @@ TEST_F(PublishMovieTest, VideoExportMarksEveryMovieFrame) {
     EXPECT_EQ(parsed.json["header"].toObject()["signature"].toString(), "FWS");
 }
 
-TEST_F(PublishMovieTest, CancelLeavesNoMovieAndSaysSo) {
+// A cancel during the walk ends the movie at the frames placed so far: the movie is still
+// written (through its temporary file) and plays; the report and the size say it was cancelled.
+TEST_F(PublishMovieTest, CancelWritesAPlayableMovieOfTheFramesSoFar) {
     CMemoryRecording rec(m_Dir.Path().string(), 32, 24);
     for (int i = 0; i < 6; ++i) {
         rec.Fill(0, 0, 31, 23, 0x111111u * uint32_t(i + 1));
         rec.Capture(0, 0, 31, 23, 50);
     }
     ASSERT_TRUE(rec.Finish());
+    CScriptedPrompter whole;
+    const SPublished full = Publish(rec, whole, m_Dir.File("whole"));
+    ASSERT_FALSE(full.results.bCancelled);
+
     m_Prompter.CancelAfterSteps(3);
     const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("cancelled"));
     EXPECT_TRUE(pub.results.bCancelled);
     EXPECT_EQ(pub.results.nSizeKB, -1);
     EXPECT_EQ(pub.results.strReport, "Build 1 terminated by user");
-    for (const auto& entry : std::filesystem::directory_iterator(m_Dir.Path())) {
-        EXPECT_EQ(entry.path().string().find("cancelled"), std::string::npos)
-            << entry.path().string();
+    EXPECT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    ASSERT_TRUE(std::filesystem::exists(pub.movie));
+    EXPECT_FALSE(std::filesystem::exists(pub.movie + ".part"));
+
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    ExpectCleanParse(parsed);
+    const int frames = parsed.json["header"].toObject()["frameCount"].toInt();
+    EXPECT_EQ(frames, int(pub.results.nFrameCount));
+    EXPECT_GT(frames, 0);
+    EXPECT_LT(pub.results.nFrameCount, full.results.nFrameCount);
+}
+
+// A box that flips between two pictures at one place, with another box laid over part of it for
+// a while: each picture's shape is defined once however often it shows, and every frame still
+// shows its own picture (a shape placed again lies above what was placed since).
+TEST_F(PublishMovieTest, APictureShownAgainAtItsPlaceReusesItsShape) {
+    CMemoryRecording rec(m_Dir.Path().string(), kW, kH);
+    rec.Fill(0, 0, kW - 1, kH - 1, 0x204060);
+    rec.Capture(0, 0, kW - 1, kH - 1, 50);
+    constexpr int kFlips = 16;
+    for (int i = 1; i <= kFlips; ++i) {
+        const uint32_t c = i % 2 ? 0xE0E020 : 0x20E0E0;
+        rec.Paint(30, 30, 89, 69, [c](int x, int y) { return (x + y) % 5 == 0 ? 0x000000 : c; });
+        if (i == 7) {
+            rec.Fill(70, 50, 129, 99, 0xC04040);
+            rec.Capture(30, 30, 129, 99, 50);
+        } else {
+            rec.Capture(30, 30, 89, 69, 50);
+        }
+    }
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("flips"));
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    ExpectCleanParse(parsed);
+    const QJsonArray tags = parsed.json["tags"].toArray();
+    EXPECT_LE(CountKind(tags, "DefineShape"), 8);
+    EXPECT_GE(CountKind(tags, "PlaceObject"), kFlips);
+
+    std::string times;
+    std::vector<double> at;
+    for (int i = 0; i <= kFlips; ++i) {
+        at.push_back(0.25 + 0.5 * i);
+        times += (i ? "," : "") + std::to_string(at.back()).substr(0, 4);
+    }
+    const std::string shots = m_Dir.File("shots");
+    const SJudgeRun rendered = CSwfJudges::Render(pub.movie, shots, times);
+    ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    Keep(pub.movie, shots);
+    for (int i = 0; i <= kFlips; ++i) {
+        const QImage shot(QString::fromStdString(ShotPath(shots, at[i])));
+        const SPictureDiff diff = Compare(shot, rec.Picture(uint32_t(i)), kW, kH);
+        EXPECT_EQ(diff.nDiffering, 0) << "shot at " << at[i] << " s: max " << diff.nMaxChannel;
     }
 }
 

@@ -15,9 +15,10 @@
 #include "publish/FrameBitmaps.h"
 #include "publish/MovieGeometry.h"
 #include "publish/ProjectPublishSettings.h"
-#include "publish/PublishRun.h"
+#include "publish/TimelineStep.h"
 #include "publish/ZoomView.h"
 #include "swf/SwfShapeObject.h"
+#include "swf/SwfTagStream.h"
 #include "tests/publish/PublishFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/swf/SwfJudges.h"
@@ -28,14 +29,16 @@ TEST(PublishGeometry, UnitsPerPixelFollowTheStageSize) {
     struct SCase {
         int w, h, panel, twips;
     } cases[] = {
-        {640, 480, 0, 20},   {800, 768, 0, 20},  {801, 600, 0, 10},
-        {700, 600, 150, 10}, {1024, 769, 0, 10}, {1601, 900, 0, 5},
-        {1920, 1537, 0, 5},  {7000, 600, 0, 4},  {20000, 600, 0, 1},
+        {640, 480, 0, 20},  {800, 768, 0, 20},  {801, 600, 0, 10},  {700, 600, 150, 10},
+        {1024, 769, 0, 10}, {1601, 900, 0, 5},  {1920, 1537, 0, 5}, {3276, 1080, 0, 5},
+        {3277, 1080, 0, 4}, {3440, 1440, 0, 4}, {3840, 1080, 0, 4}, {1920, 4000, 0, 4},
+        {7000, 600, 0, 2},  {16383, 600, 0, 1},
     };
     for (const SCase& c : cases) {
         const SMovieGeometry g = ComputeGeometry(c.w, c.h, 0, 0, c.panel, 0, 0, false, true);
         EXPECT_EQ(g.nTwips, c.twips) << c.w << " x " << c.h;
-        EXPECT_LE(g.StageWidth(), 32767) << c.w << " x " << c.h;
+        EXPECT_LE(g.StageWidth(), CSwfTagStream::kMaxStageUnits) << c.w << " x " << c.h;
+        EXPECT_LE(g.StageHeight(), CSwfTagStream::kMaxStageUnits) << c.w << " x " << c.h;
         EXPECT_DOUBLE_EQ(g.fZoom, 100.0);
     }
     // Shown at half size: the control sprite is zoomed to 200 %, by the smaller ratio with
@@ -158,16 +161,22 @@ TEST(PublishBitmaps, ColourCountChoosesTheFormatAndRepeatsAreReused) {
         }
         CFrameBitmaps bitmaps(20, 90, prompter);
         CPublishRandom random;
-        auto bitmap = bitmaps.Make({0, 0, 15, 15}, canvas, false, random);
+        auto bitmap = bitmaps.Make({0, 0, 15, 15}, canvas, false, random, true).pNew;
+        ASSERT_TRUE(bitmap);
         EXPECT_EQ(bitmaps.Figures().nLastLosslessFormat,
                   colours == 255 ? CSwfDefineBitsLossless::kFormatColorMapped
                                  : CSwfDefineBitsLossless::kFormat32Bit)
             << colours;
         EXPECT_FALSE(bitmap->HasAlpha());
-        auto again = bitmaps.Make({0, 0, 15, 15}, canvas, false, random);
+        auto again = bitmaps.Make({0, 0, 15, 15}, canvas, false, random, false).pNew;
+        ASSERT_TRUE(again);
         EXPECT_TRUE(again->IsShared());
         EXPECT_EQ(again->BitmapId(), bitmap->BitmapId());
         EXPECT_EQ(bitmaps.Figures().nReused, 1u);
+        // Placed as it is at the same place, the first rectangle itself comes back.
+        const SMadeBitmap shared = bitmaps.Make({0, 0, 15, 15}, canvas, false, random, true);
+        EXPECT_FALSE(shared.pNew);
+        EXPECT_EQ(shared.pShared, bitmap.get());
     }
 }
 
@@ -178,10 +187,10 @@ TEST(PublishBitmaps, AnUnchangedPixelIsTransparentEightTimesAndDrawnTheNinth) {
     canvas.current = {0x111111, 0x222222, 0x333333, 0x444444};
     CFrameBitmaps bitmaps(20, 90, prompter);
     CPublishRandom random;
-    bitmaps.Make({0, 0, 3, 0}, canvas, true, random);  // everything new: opaque
+    bitmaps.Make({0, 0, 3, 0}, canvas, true, random, true);  // everything new: opaque
     for (int round = 1; round <= 9; ++round) {
         canvas.current[0] += 0x010101;  // only the first pixel changes
-        bitmaps.Make({0, 0, 3, 0}, canvas, true, random);
+        bitmaps.Make({0, 0, 3, 0}, canvas, true, random, true);
         EXPECT_EQ(canvas.repeats[1], round <= 8 ? round : 0) << round;
         EXPECT_EQ(canvas.repeats[0], 0) << round;
     }

@@ -1,0 +1,19 @@
+#include "publish/MovieSegments.h"
+
+#include <utility>
+
+CMovieSegments::CMovieSegments() {
+    m_segments.push_back({nullptr, &m_main, 0});
+}
+
+CSwfFrame& CMovieSegments::Frame(uint32_t absolute) {
+    const SSegment& segment = m_segments.back();
+    return segment.pTimeline->GetFrame(absolute - segment.nStart);
+}
+
+CSwfMovie& CMovieSegments::Open(uint32_t start) {
+    auto timeline = std::make_unique<CSwfMovie>();
+    CSwfMovie* pTimeline = timeline.get();
+    m_segments.push_back({std::move(timeline), pTimeline, start});
+    return *pTimeline;
+}
