@@ -23,9 +23,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/CaptureControls.h"
+#include "app/CaptureController.h"
 #include "app/FramePreview.h"
-#include "app/MainWindowRecording.h"
+#include "app/ProjectOpsController.h"
+#include "app/RecordingController.h"
 #include "app/RecoveryDialog.h"
 #include "app/WindowPlacement.h"
 #include "platform/Prompter.h"
@@ -86,11 +87,13 @@ CMainWindow::CMainWindow(CSettingsFiles& settings, SCommandLine commandLine, IPr
       m_prompter(prompter),
       m_hooks(std::move(hooks)),
       m_recent(settings.m_state.m_recentFiles),
-      m_pProject(std::make_unique<CDemoProject>()) {
+      m_pProject(std::make_unique<CDemoProject>()),
+      m_pCapture(std::make_unique<CCaptureController>(*this)),
+      m_pProjectOps(std::make_unique<CProjectOpsController>(*this)) {
     setWindowTitle("Quillo");
     BuildMenus();
-    m_pRecorder = std::make_unique<CMainWindowRecorder>(*this);
-    BuildRecordingMenus();
+    m_pRecording = std::make_unique<CRecordingController>(*this);
+    m_pRecording->BuildMenus(*menuBar());
     auto* pCentral = new QWidget(this);
     auto* pLayout = new QVBoxLayout(pCentral);
     pLayout->addWidget(BuildCapturePanel());
@@ -107,7 +110,7 @@ CMainWindow::CMainWindow(CSettingsFiles& settings, SCommandLine commandLine, IPr
 }
 
 CMainWindow::~CMainWindow() {
-    m_pRecorder.reset();
+    m_pRecording.reset();
 }
 
 void CMainWindow::BuildMenus() {
@@ -130,7 +133,7 @@ void CMainWindow::BuildMenus() {
     m_pFileMenu->addSeparator();
     m_pExitAction = m_pFileMenu->addAction("E&xit");
     connect(m_pExitAction, &QAction::triggered, this, &QWidget::close);
-    BuildProjectOpsMenus();
+    m_pProjectOps->BuildMenus(*menuBar(), *m_pFileMenu, m_pRecentSeparator);
 }
 
 QWidget* CMainWindow::BuildCapturePanel() {
@@ -138,10 +141,11 @@ QWidget* CMainWindow::BuildCapturePanel() {
     auto* pRow = new QHBoxLayout(pPanel);
     pRow->setContentsMargins(0, 0, 0, 0);
     pRow->addWidget(new QLabel("Capture:", pPanel));
-    BuildCaptureChoices(pRow);
+    m_pCapture->BuildChoices(pRow);
     m_pRecordButton = new QPushButton("Start Recording", pPanel);
     m_pRecordButton->setObjectName("recordButton");
-    connect(m_pRecordButton, &QPushButton::clicked, this, &CMainWindow::StartRecording);
+    connect(m_pRecordButton, &QPushButton::clicked, m_pRecording.get(),
+            &CRecordingController::StartRecording);
     pRow->addWidget(m_pRecordButton);
     m_pEditButton =
         new QPushButton(m_commandLine.bRecoverMode ? "Recover Demo" : "Edit Demo", pPanel);
@@ -219,11 +223,11 @@ void CMainWindow::StartUp() {
                                       clipped->y + clipped->height};
         }
     }
-    RestoreCaptureChoices();
+    m_pCapture->Restore();
     FillRecentFiles();
-    m_pRecorder->Listen();
+    m_pRecording->Listen();
     QTimer::singleShot(0, this, [this] {
-        if (!CheckTrueColour()) {
+        if (!m_pRecording->CheckTrueColour()) {
             close();
             return;
         }
@@ -237,7 +241,7 @@ void CMainWindow::RunCommandLine() {
         OpenProject(*m_commandLine.projectFile);
     }
     if (m_commandLine.recordFile) {
-        StartRecording();
+        m_pRecording->StartRecording();
     }
 }
 
@@ -293,7 +297,7 @@ void CMainWindow::ChooseAndOpen() {
     if (EndsWithNoCase(*name, "tmp")) {
         RecoverFile(*name, true);
     } else if (!EndsWithNoCase(*name, "lumo")) {
-        ImportVideoFile(*name);
+        m_pProjectOps->ImportVideoFile(*name);
     } else {
         OpenProject(*name);
     }
@@ -374,6 +378,15 @@ void CMainWindow::ShowProject() {
     ShowFrame(0);
 }
 
+void CMainWindow::ReloadFrames() {
+    m_pCompositor->SetSources(m_pFile->StreamSources());
+    RegisterFollowingPictures(*m_pProject, *m_pCompositor);
+    m_bUpdating = true;
+    m_pFrameBar->setRange(0, static_cast<int>(m_pProject->FrameCount()) - 1);
+    m_bUpdating = false;
+    ShowFrame(m_pProject->CurrentIndex());
+}
+
 void CMainWindow::ShowFrame(uint32_t nIndex) {
     if (!m_bHasProject || m_pProject->FrameCount() == 0) {
         return;
@@ -391,6 +404,22 @@ void CMainWindow::ShowFrame(uint32_t nIndex) {
 
 uint32_t CMainWindow::ShownFrame() const {
     return m_pCompositor ? m_pCompositor->CurrentIndex() : 0;
+}
+
+CFrameInfo* CMainWindow::ShownFrameRecord() const {
+    return m_bHasProject && m_pCompositor ? m_pCompositor->CurrentFrame() : nullptr;
+}
+
+CCaptureFrameWnd* CMainWindow::CaptureFrame() const {
+    return m_pCapture->Frame();
+}
+
+SCaptureChoice CMainWindow::CaptureChoice() const {
+    return m_pCapture->Choice();
+}
+
+void CMainWindow::SetCaptureMode(int nMode) {
+    m_pCapture->SetMode(nMode);
 }
 
 void CMainWindow::UpdateFrameInfo() {
@@ -536,14 +565,14 @@ bool CMainWindow::EmergencySave(bool bAskName) {
 
 void CMainWindow::CloseForAutosave() {
     m_bAutosave = true;
-    EndRecordingForSessionEnd();
+    m_pRecording->EndForSessionEnd();
     close();
 }
 
 bool CMainWindow::SaveSettings() {
     const QRect g = geometry();
     m_settings.m_state.m_rcMainWindow = {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
-    StoreCaptureChoices();
+    m_pCapture->Store();
     return m_settings.Exit();
 }
 
@@ -564,7 +593,7 @@ void CMainWindow::closeEvent(QCloseEvent* pEvent) {
         return;
     }
     StopPlaying();
-    EndRecordingForSessionEnd();
+    m_pRecording->EndForSessionEnd();
     if (m_bHasProject && m_bModified) {
         if (m_bAutosave) {
             m_autosaveName = ProjectFolder() + ProjectStem() + "_autosave.lumo";

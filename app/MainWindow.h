@@ -2,7 +2,8 @@
 // files, and for an open project its frames in a preview that follows the window's size, with
 // a frame scroll bar, the frame number and duration and a play/stop preview. It owns the
 // project for the life of the process and protects it when the session ends or memory runs
-// out.
+// out. Recording, the capture choices and the whole-project commands are controllers of their
+// own, each with its menus; the window gives them the project and the settings.
 #pragma once
 
 #include <QMainWindow>
@@ -16,28 +17,26 @@
 #include "app/CommandLine.h"
 #include "app/RecentFiles.h"
 #include "project/file/Recovery.h"
-#include "project/ops/NewProject.h"
 #include "recording/CaptureArea.h"
 #include "recording/RecorderWindow.h"
 
+class CCaptureController;
 class CCaptureFrameWnd;
 class CDemoProject;
 class CFrameInfo;
 class CFrameCompositor;
 class CFramePreview;
-class CMainWindowRecorder;
 class CProjectFile;
+class CProjectOpsController;
+class CRecordingController;
 class CSettingsFiles;
 class IPrompter;
-class QComboBox;
-class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollBar;
 class QSpinBox;
 class QStackedWidget;
-struct SCaptureControls;
 
 // The dialogs that tests answer without a person; empty members show the real dialogs.
 struct SMainWindowHooks {
@@ -66,8 +65,8 @@ public:
     QMenu* FileMenu() const { return m_pFileMenu; }
     QScrollBar* FrameBar() const { return m_pFrameBar; }
     QString FrameText() const;
-    // The capture choices (MainWindowCapture.cpp): the frame window of the two window modes and
-    // the mode, monitor and pan choice.
+    // The capture choices: the frame window of the two window modes and the mode, monitor and
+    // pan choice.
     CCaptureFrameWnd* CaptureFrame() const;
     SCaptureChoice CaptureChoice() const;
     void SetCaptureMode(int nMode);
@@ -92,40 +91,35 @@ public:
     // Arguments of the fresh instance to start once the window has closed, if any.
     const std::optional<std::vector<std::string>>& RestartRequest() const { return m_restart; }
     const std::string& AutosaveName() const { return m_autosaveName; }
-    CMainWindowRecorder& Recording() { return *m_pRecorder; }
+    CRecordingController& Recording() { return *m_pRecording; }
+
+    // What the controllers share with the window.
+    CSettingsFiles& Settings() { return m_settings; }
+    IPrompter& Prompter() { return m_prompter; }
+    const SCommandLine& CommandLine() const { return m_commandLine; }
+    const SMainWindowHooks& Hooks() const { return m_hooks; }
+    QPushButton* RecordButton() const { return m_pRecordButton; }
+    // The open project's file; only while HasProject().
+    CProjectFile& File() { return *m_pFile; }
+    CFrameCompositor* Compositor() const { return m_pCompositor.get(); }
+    // The shown frame of the open project, if any.
+    CFrameInfo* ShownFrameRecord() const;
+    void MarkModified() { m_bModified = true; }
+    // The frame list changed under the compositor: it takes it in again and the project's
+    // current frame is shown.
+    void ReloadFrames();
+    void AddRecent(const std::string& path);
+    // Closes the window and asks for a fresh instance with `args` once it has closed.
+    void RestartWith(std::vector<std::string> args);
+    bool SaveSettings();
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
-    friend class CMainWindowRecorder;
-
     void BuildMenus();
-    // Recording (MainWindowRecording.cpp).
-    void BuildRecordingMenus();
-    void EditRecordingOptions();
-    void EndRecordingForSessionEnd();
-    // False when the user chose to change the display settings: the program then closes.
-    bool CheckTrueColour();
-    // Whole-project commands (MainWindowProjectOps.cpp).
-    void BuildProjectOpsMenus();
-    SNewProjectOptions NewProjectOptions() const;
-    void InsertDuplicateFrame();
-    void RemoveDeleted();
-    void CombineMovies();
-    void ImportVideoFile(const std::string& fileName);
-    // The shown frame's edited picture and talk-bubble animation (MainWindowProjectOps.cpp).
-    CFrameInfo* ShownFrameRecord() const;
-    void ApplyEditToFollowing();
-    void ApplyEditToThisFrameOnly();
-    void SaveShownEffect();
-    void LoadShownEffect();
     QWidget* BuildCapturePanel();
-    void BuildCaptureChoices(QHBoxLayout* pRow);
-    void RestoreCaptureChoices();
-    void StoreCaptureChoices();
-    void ShowCaptureSize();
     QWidget* BuildProjectView();
     void FillRecentFiles();
     void OpenRecent(const std::string& path);
@@ -134,13 +128,9 @@ private:
     bool RecoverFile(const std::string& path, bool bRawCapture);
     void OfferLeftovers();
     void RunCommandLine();
-    void StartRecording();
-    void RestartWith(std::vector<std::string> args);
-    void AddRecent(const std::string& path);
     void ShowProject();
     void OnPlayTick();
     void UpdateFrameInfo();
-    bool SaveSettings();
     std::string ProjectStem() const;
     std::string ProjectFolder() const;
 
@@ -158,9 +148,10 @@ private:
     bool m_bPlaying = false;
     bool m_bUpdating = false;
     std::string m_autosaveName;
-    std::string m_effectFolder;  // where the last effect file was saved or loaded
     std::optional<std::vector<std::string>> m_restart;
-    std::unique_ptr<CMainWindowRecorder> m_pRecorder;
+    std::unique_ptr<CRecordingController> m_pRecording;
+    std::unique_ptr<CCaptureController> m_pCapture;
+    std::unique_ptr<CProjectOpsController> m_pProjectOps;
 
     QMenu* m_pFileMenu = nullptr;
     QAction* m_pOpenAction = nullptr;
@@ -168,7 +159,6 @@ private:
     QAction* m_pExitAction = nullptr;
     QAction* m_pRecentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;
-    std::unique_ptr<SCaptureControls> m_pCapture;
     QPushButton* m_pRecordButton = nullptr;
     QPushButton* m_pEditButton = nullptr;
     QStackedWidget* m_pStack = nullptr;

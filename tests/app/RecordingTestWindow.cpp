@@ -18,7 +18,7 @@
 #include "app/CaptureFrameWnd.h"
 #include "app/FramePreview.h"
 #include "app/MainWindow.h"
-#include "app/MainWindowRecording.h"
+#include "app/RecordingController.h"
 #include "app/RecordingOptionsDialog.h"
 #include "app/Startup.h"
 #include "platform/ScriptedPrompter.h"
@@ -104,7 +104,7 @@ TEST_F(RecordingTestWindow, KeysBeepUntilARecordingStartsAndTheSavedOneIsEdited)
     CMainWindow window(startup.Settings(), startup.CommandLine(), prompter, hooks);
     window.StartUp();
     window.show();
-    CMainWindowRecorder& recording = window.Recording();
+    CRecordingController& recording = window.Recording();
     const CRecorder& recorder = recording.Recorder();
 
     // Before any recording the stop and chapter keys only beep.
@@ -157,7 +157,7 @@ TEST_F(RecordingTestWindow, APausedFrameMovedElsewhereRecordsThereWithTheSameSiz
     CMainWindow window(startup.Settings(), startup.CommandLine(), prompter, hooks);
     window.StartUp();
     window.show();
-    CMainWindowRecorder& recording = window.Recording();
+    CRecordingController& recording = window.Recording();
     const CRecorder& recorder = recording.Recorder();
     CCaptureFrameWnd* pFrame = window.CaptureFrame();
     ASSERT_NE(pFrame, nullptr);

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/CaptureControls.h"
+#include "app/CaptureController.h"
 #include "app/MainWindow.h"
 #include "platform/X11ScreenSource.h"
 #include "recording/FrameGeometry.h"
@@ -28,9 +28,13 @@ SScreenRect QtVirtualScreen() {
 
 }  // namespace
 
-void CMainWindow::BuildCaptureChoices(QHBoxLayout* pRow) {
-    m_pCapture = std::make_unique<SCaptureControls>();
-    SCaptureControls& c = *m_pCapture;
+CCaptureController::CCaptureController(CMainWindow& window) : m_window(window) {}
+
+CCaptureController::~CCaptureController() = default;
+
+void CCaptureController::BuildChoices(QHBoxLayout* pRow) {
+    m_pControls = std::make_unique<SCaptureControls>();
+    SCaptureControls& c = *m_pControls;
     QWidget* pPanel = pRow->parentWidget();
     c.pModes = new QButtonGroup(pPanel);
     for (int i = 0; i < 3; ++i) {
@@ -39,7 +43,7 @@ void CMainWindow::BuildCaptureChoices(QHBoxLayout* pRow) {
         c.pModes->addButton(c.pModeButtons[i], i);
         pRow->addWidget(c.pModeButtons[i]);
     }
-    connect(c.pModes, &QButtonGroup::idClicked, this, [this](int id) { SetCaptureMode(id); });
+    connect(c.pModes, &QButtonGroup::idClicked, this, [this](int id) { SetMode(id); });
     // The monitors are counted as the recording enumerates them.
     if (QGuiApplication::platformName() == "xcb") {
         c.pDisplay = std::make_unique<CX11Display>();
@@ -62,48 +66,51 @@ void CMainWindow::BuildCaptureChoices(QHBoxLayout* pRow) {
         c.pMonitors->addItem(QString::number(i));
     }
     connect(c.pMonitors, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_pCapture->choice.nMonitor = std::max(index, 0);
-        ShowCaptureSize();
+        m_pControls->choice.nMonitor = std::max(index, 0);
+        ShowSize();
     });
     pRow->addWidget(c.pMonitors);
     c.pPan = new QCheckBox("Pan", pPanel);
-    connect(c.pPan, &QCheckBox::toggled, this, [this](bool bOn) { m_pCapture->choice.bPan = bOn; });
+    connect(c.pPan, &QCheckBox::toggled, this,
+            [this](bool bOn) { m_pControls->choice.bPan = bOn; });
     pRow->addWidget(c.pPan);
 
-    c.pFrame = std::make_unique<CCaptureFrameWnd>(this, c.pWindows.get(), m_commandLine.bHidden);
+    c.pFrame = std::make_unique<CCaptureFrameWnd>(&m_window, c.pWindows.get(),
+                                                  m_window.CommandLine().bHidden);
 }
 
-void CMainWindow::RestoreCaptureChoices() {
-    SCaptureControls& c = *m_pCapture;
-    const CProgramState& state = m_settings.m_state;
+void CCaptureController::Restore() {
+    SCaptureControls& c = *m_pControls;
+    const CProgramState& state = m_window.Settings().m_state;
     // Stored as left, right, top, bottom.
     const auto& r = state.m_rcCaptureFrame;
     if (r[1] > r[0] && r[3] > r[2]) {
         c.pFrame->ApplyFrameRect({r[0], r[2], r[1], r[3]});
     }
-    c.choice.bPan = m_commandLine.bPan;
+    c.choice.bPan = m_window.CommandLine().bPan;
     c.pPan->setChecked(c.choice.bPan);
-    SetCaptureMode(std::clamp<int>(state.m_nCaptureMode, 0, 2));
+    SetMode(std::clamp<int>(state.m_nCaptureMode, 0, 2));
 }
 
-void CMainWindow::StoreCaptureChoices() {
-    if (!m_pCapture) {
+void CCaptureController::Store() {
+    if (!m_pControls) {
         return;
     }
-    const SRect& r = m_pCapture->pFrame->FrameRect();
-    m_settings.m_state.m_rcCaptureFrame = {r.left, r.right, r.top, r.bottom};
-    m_settings.m_state.m_nCaptureMode = static_cast<int32_t>(m_pCapture->choice.mode);
+    CProgramState& state = m_window.Settings().m_state;
+    const SRect& r = m_pControls->pFrame->FrameRect();
+    state.m_rcCaptureFrame = {r.left, r.right, r.top, r.bottom};
+    state.m_nCaptureMode = static_cast<int32_t>(m_pControls->choice.mode);
 }
 
-void CMainWindow::SetCaptureMode(int nMode) {
-    SCaptureControls& c = *m_pCapture;
+void CCaptureController::SetMode(int nMode) {
+    SCaptureControls& c = *m_pControls;
     const auto mode = static_cast<ECaptureMode>(nMode);
     if (mode != ECaptureMode::FullScreen && c.bBusy) {
         return;
     }
     c.bBusy = true;
     c.choice.mode = mode;
-    m_settings.m_state.m_nCaptureMode = nMode;
+    m_window.Settings().m_state.m_nCaptureMode = nMode;
     c.pModeButtons[nMode]->setChecked(true);
     CCaptureFrameWnd& frame = *c.pFrame;
     frame.SetMode(mode);
@@ -112,7 +119,7 @@ void CMainWindow::SetCaptureMode(int nMode) {
             c.pMonitors->setVisible(c.nMonitors > 1);
             c.pPan->setVisible(false);
             frame.HideFrame();
-            ShowCaptureSize();
+            ShowSize();
             break;
         case ECaptureMode::SelectedArea: {
             c.pPan->setVisible(true);
@@ -121,7 +128,7 @@ void CMainWindow::SetCaptureMode(int nMode) {
             const SRect clamped = ClampFrameToScreen(frame.FrameRect(), EdgesOf(c.virtualScreen));
             frame.ShowFrame();
             frame.ApplyFrameRect(clamped);
-            m_pRecordButton->setFocus();
+            m_window.RecordButton()->setFocus();
             break;
         }
         case ECaptureMode::ActiveWindow:
@@ -136,19 +143,19 @@ void CMainWindow::SetCaptureMode(int nMode) {
     c.bBusy = false;
 }
 
-void CMainWindow::ShowCaptureSize() {
-    SCaptureControls& c = *m_pCapture;
+void CCaptureController::ShowSize() {
+    SCaptureControls& c = *m_pControls;
     if (c.choice.mode != ECaptureMode::FullScreen) {
         return;
     }
     const SScreenRect r = ScreenRectFor(c.choice, c.monitors, c.virtualScreen);
-    setWindowTitle(QString::asprintf("Quillo %dx%d", r.width, r.height));
+    m_window.setWindowTitle(QString::asprintf("Quillo %dx%d", r.width, r.height));
 }
 
-CCaptureFrameWnd* CMainWindow::CaptureFrame() const {
-    return m_pCapture ? m_pCapture->pFrame.get() : nullptr;
+CCaptureFrameWnd* CCaptureController::Frame() const {
+    return m_pControls ? m_pControls->pFrame.get() : nullptr;
 }
 
-SCaptureChoice CMainWindow::CaptureChoice() const {
-    return m_pCapture ? m_pCapture->choice : SCaptureChoice{};
+SCaptureChoice CCaptureController::Choice() const {
+    return m_pControls ? m_pControls->choice : SCaptureChoice{};
 }

@@ -1,7 +1,7 @@
 // The recording flow of the main window: "Start Recording", the capture timer, the window out
 // of the way while recording, the stop dialog, the saved recording opened in the editor, the
 // recording options and hints, and the start-up check of the desktop's colour depth.
-#include "app/MainWindowRecording.h"
+#include "app/RecordingController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,7 +32,7 @@ bool IsFolder(const std::string& path) {
 
 }  // namespace
 
-CMainWindowRecorder::CMainWindowRecorder(CMainWindow& window)
+CRecordingController::CRecordingController(CMainWindow& window)
     : QObject(&window),
       m_window(window),
       m_screen(m_display),
@@ -40,10 +40,10 @@ CMainWindowRecorder::CMainWindowRecorder(CMainWindow& window)
       m_input("", m_events),
       m_inputSource(m_input),
       m_tray(this),
-      m_recorder({m_project, *this, m_tray, window.m_prompter, m_events, m_flags, &m_inputSource,
+      m_recorder({m_project, *this, m_tray, window.Prompter(), m_events, m_flags, &m_inputSource,
                   m_narration},
                  {}),
-      m_grabber({m_project, m_screen, m_cursor, m_events, m_clock, window.m_prompter, m_recorder},
+      m_grabber({m_project, m_screen, m_cursor, m_events, m_clock, window.Prompter(), m_recorder},
                 m_flags),
       m_keys("") {
     m_recorder.AttachGrabber(m_grabber);
@@ -53,15 +53,15 @@ CMainWindowRecorder::CMainWindowRecorder(CMainWindow& window)
     connect(&m_tray, &CQtTray::clicked, this, [this] { OnCommand(kUserStop); });
 }
 
-CMainWindowRecorder::~CMainWindowRecorder() {
+CRecordingController::~CRecordingController() {
     m_captureTimer.stop();
     m_grabber.Sampler().StopThread();
     m_keys.Unregister();
 }
 
-void CMainWindowRecorder::Listen() {
+void CRecordingController::Listen() {
     if (m_display.IsOpen()) {
-        if (!m_keys.Register(m_window.m_settings.m_settings.m_bAlternatePause)) {
+        if (!m_keys.Register(m_window.Settings().m_settings.m_bAlternatePause)) {
             std::fprintf(stderr, "quillomatic: %s\n", m_keys.Error().c_str());
         }
         if (m_keys.WaitHandle() >= 0) {
@@ -87,7 +87,7 @@ void CMainWindowRecorder::Listen() {
     });
 }
 
-void CMainWindowRecorder::OnCommand(int code) {
+void CRecordingController::OnCommand(int code) {
     if (code == kUserStop || code == kUserDiskFull) {
         m_recorder.OnUserMessage(code);
     } else {
@@ -95,8 +95,8 @@ void CMainWindowRecorder::OnCommand(int code) {
     }
 }
 
-CRecordingOptions CMainWindowRecorder::Options() const {
-    const CProgramState& s = m_window.m_settings.m_state;
+CRecordingOptions CRecordingController::Options() const {
+    const CProgramState& s = m_window.Settings().m_state;
     CRecordingOptions o;
     o.m_bCustomRates = s.m_bCustomRates;
     o.m_bFramesGroup = s.m_bFramesGroup;
@@ -114,8 +114,8 @@ CRecordingOptions CMainWindowRecorder::Options() const {
     return o;
 }
 
-void CMainWindowRecorder::SetOptions(const CRecordingOptions& o) {
-    CProgramState& s = m_window.m_settings.m_state;
+void CRecordingController::SetOptions(const CRecordingOptions& o) {
+    CProgramState& s = m_window.Settings().m_state;
     s.m_bCustomRates = o.m_bCustomRates;
     s.m_bFramesGroup = o.m_bFramesGroup;
     s.m_bRecordMouse = o.m_bRecordMouse;
@@ -131,8 +131,8 @@ void CMainWindowRecorder::SetOptions(const CRecordingOptions& o) {
     s.m_bExtraCompression = o.m_bExtraCompression;
 }
 
-void CMainWindowRecorder::PrepareRecording(SRecorderSetup& setup) {
-    const SCommandLine& line = m_window.m_commandLine;
+void CRecordingController::PrepareRecording(SRecorderSetup& setup) {
+    const SCommandLine& line = m_window.CommandLine();
     const SCaptureChoice choice = m_window.CaptureChoice();
     CCaptureFrameWnd* pFrame =
         choice.mode == ECaptureMode::FullScreen ? nullptr : m_window.CaptureFrame();
@@ -145,49 +145,49 @@ void CMainWindowRecorder::PrepareRecording(SRecorderSetup& setup) {
     CRecordingOptions options = Options();
     setup.tempDir = IsFolder(options.m_strTempVideoDir)
                         ? options.m_strTempVideoDir
-                        : m_window.m_settings.m_settings.m_strTempDirectory;
-    setup.saveHooks = m_window.m_settings.ProjectFileHooks();
+                        : m_window.Settings().m_settings.m_strTempDirectory;
+    setup.saveHooks = m_window.Settings().ProjectFileHooks();
     setup.saveHooks.addRecentFile = [this](const std::string& name) { m_window.AddRecent(name); };
     if (!m_cursor.Available()) {
         options.m_bRecordMouse = 0;
     }
-    m_grabber.SetOptions(options, m_window.m_settings.m_settings.m_bContinuousRecording);
+    m_grabber.SetOptions(options, m_window.Settings().m_settings.m_bContinuousRecording);
     // The first grab takes its rectangle from the choice: the monitor, or the frame window.
     m_grabber.SetCaptureRect({});
     m_grabber.SetCaptureArea(choice, pFrame);
 }
 
-void CMainWindowRecorder::Post(std::function<void()> task) {
+void CRecordingController::Post(std::function<void()> task) {
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
-bool CMainWindowRecorder::ArmTimer(uint32_t ms) {
+bool CRecordingController::ArmTimer(uint32_t ms) {
     m_captureTimer.start(static_cast<int>(ms));
     return m_captureTimer.isActive();
 }
 
-void CMainWindowRecorder::Beep() {
+void CRecordingController::Beep() {
     ++m_nBeeps;
     QApplication::beep();
 }
 
-void CMainWindowRecorder::PlaySnapshotSound() {
+void CRecordingController::PlaySnapshotSound() {
     QApplication::beep();
 }
 
-void CMainWindowRecorder::FocusStartButton() {
-    m_window.m_pRecordButton->setFocus();
+void CRecordingController::FocusStartButton() {
+    m_window.RecordButton()->setFocus();
 }
 
-bool CMainWindowRecorder::EditorOpen() const {
+bool CRecordingController::EditorOpen() const {
     return m_window.HasProject();
 }
 
-void CMainWindowRecorder::ShowHint(EHint hint) {
-    CProgramState& state = m_window.m_settings.m_state;
+void CRecordingController::ShowHint(EHint hint) {
+    CProgramState& state = m_window.Settings().m_state;
     if (hint == EHint::Recording) {
         // A recording of the command line saves without asking: nobody is there to read hints.
-        if (!state.m_bRecordingHint || m_window.m_commandLine.recordFile) {
+        if (!state.m_bRecordingHint || m_window.CommandLine().recordFile) {
             return;
         }
         bool bAgain = true;
@@ -208,32 +208,32 @@ void CMainWindowRecorder::ShowHint(EHint hint) {
     }
 }
 
-void CMainWindowRecorder::MinimiseToTray() {
+void CRecordingController::MinimiseToTray() {
     m_window.hide();
 }
 
-void CMainWindowRecorder::HideWindow() {
+void CRecordingController::HideWindow() {
     m_window.hide();
 }
 
-void CMainWindowRecorder::RestoreWindow() {
+void CRecordingController::RestoreWindow() {
     m_window.showNormal();
     m_window.raise();
     m_window.activateWindow();
 }
 
-void CMainWindowRecorder::SetOnTop(bool bOnTop) {
+void CRecordingController::SetOnTop(bool bOnTop) {
     m_window.setWindowFlag(Qt::WindowStaysOnTopHint, bOnTop);
 }
 
-EStopAnswer CMainWindowRecorder::AskStop() {
-    if (m_window.m_hooks.askStop) {
-        return m_window.m_hooks.askStop();
+EStopAnswer CRecordingController::AskStop() {
+    if (m_window.Hooks().askStop) {
+        return m_window.Hooks().askStop();
     }
     return AskStopAnswer(&m_window);
 }
 
-bool CMainWindowRecorder::OpenRecordedProject(const std::string& fileName) {
+bool CRecordingController::OpenRecordedProject(const std::string& fileName) {
     if (!m_window.OpenProject(fileName)) {
         return false;
     }
@@ -241,66 +241,65 @@ bool CMainWindowRecorder::OpenRecordedProject(const std::string& fileName) {
     return true;
 }
 
-void CMainWindowRecorder::SaveSettings() {
+void CRecordingController::SaveSettings() {
     m_window.SaveSettings();
 }
 
-void CMainWindowRecorder::StartNewInstance() {
+void CRecordingController::StartNewInstance() {
     m_window.RestartWith({});
     QCoreApplication::quit();
 }
 
-void CMainWindowRecorder::CloseProgram() {
+void CRecordingController::CloseProgram() {
     m_window.close();
     QCoreApplication::quit();
 }
 
-void CMainWindow::BuildRecordingMenus() {
-    QMenu* pMenu = menuBar()->addMenu("&Recording");
+void CRecordingController::BuildMenus(QMenuBar& menuBar) {
+    QMenu* pMenu = menuBar.addMenu("&Recording");
     QAction* pOptions = pMenu->addAction("Recording Options...");
     pOptions->setObjectName("recordingOptionsAction");
-    connect(pOptions, &QAction::triggered, this, &CMainWindow::EditRecordingOptions);
+    connect(pOptions, &QAction::triggered, this, &CRecordingController::EditOptions);
 }
 
-void CMainWindow::EditRecordingOptions() {
-    CRecorder& recorder = m_pRecorder->Recorder();
-    recorder.SetBusy(true);
-    bool bReminder = m_settings.m_state.m_bCompressionReminder != 0;
-    CRecordingOptionsDialog dialog(this, m_pRecorder->Options(), m_prompter, bReminder);
+void CRecordingController::EditOptions() {
+    CProgramState& state = m_window.Settings().m_state;
+    m_recorder.SetBusy(true);
+    bool bReminder = state.m_bCompressionReminder != 0;
+    CRecordingOptionsDialog dialog(&m_window, Options(), m_window.Prompter(), bReminder);
     if (dialog.exec() == QDialog::Accepted) {
-        m_pRecorder->SetOptions(dialog.Options());
+        SetOptions(dialog.Options());
     }
-    m_settings.m_state.m_bCompressionReminder = bReminder ? 1 : 0;
-    recorder.SetBusy(false);
+    state.m_bCompressionReminder = bReminder ? 1 : 0;
+    m_recorder.SetBusy(false);
 }
 
-void CMainWindow::StartRecording() {
-    if (m_bHasProject) {
-        // A new recording is made by a fresh instance, never into the open project.
-        RestartWith({});
+void CRecordingController::StartRecording() {
+    if (m_window.HasProject()) {
+        m_window.RestartWith({});
         return;
     }
-    if (!m_pRecorder->ScreenReadable()) {
-        m_prompter.Error(
+    if (!ScreenReadable()) {
+        m_window.Prompter().Error(
             "Recording needs an X11 display with 24- or 32-bit pixels (X11 or XWayland).",
             "Quillo Error");
         return;
     }
-    m_pRecorder->Recorder().StartRecording();
+    m_recorder.StartRecording();
 }
 
-void CMainWindow::EndRecordingForSessionEnd() {
-    m_pRecorder->Recorder().EndSession();
+void CRecordingController::EndForSessionEnd() {
+    m_recorder.EndSession();
 }
 
-bool CMainWindow::CheckTrueColour() {
-    CProgramState& state = m_settings.m_state;
+bool CRecordingController::CheckTrueColour() {
+    CProgramState& state = m_window.Settings().m_state;
     QScreen* pScreen = QGuiApplication::primaryScreen();
     if (!state.m_bTrueColourReminder || pScreen == nullptr || pScreen->depth() >= 24) {
         return true;
     }
     bool bAgain = true;
-    const ETrueColourChoice choice = AskTrueColourNotice(this, bAgain);
+    const ETrueColourChoice choice = AskTrueColourNotice(&m_window, bAgain);
     state.m_bTrueColourReminder = bAgain ? 1 : 0;
     // The display settings are the desktop's own: the program closes so that they can be
     // changed.

@@ -2,6 +2,7 @@
 // check box and the frame window with the connection it asks about the active window.
 #pragma once
 
+#include <QObject>
 #include <memory>
 #include <vector>
 
@@ -10,9 +11,11 @@
 #include "platform/X11WindowSource.h"
 #include "recording/CaptureArea.h"
 
+class CMainWindow;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QPushButton;
 
 struct SCaptureControls {
@@ -30,4 +33,28 @@ struct SCaptureControls {
     int nMonitors = 1;
     // A mode press is being handled; a second one meanwhile is ignored.
     bool bBusy = false;
+};
+
+class CCaptureController : public QObject {
+    Q_OBJECT
+public:
+    explicit CCaptureController(CMainWindow& window);
+    ~CCaptureController() override;
+
+    // Adds the choices to the capture panel's row.
+    void BuildChoices(QHBoxLayout* pRow);
+    // The choices of the program state file and the command line.
+    void Restore();
+    void Store();
+    void SetMode(int nMode);
+    // The frame window of the two window modes; null before the choices are built.
+    CCaptureFrameWnd* Frame() const;
+    SCaptureChoice Choice() const;
+
+private:
+    // The title "Quillo WxH" of the full screen mode.
+    void ShowSize();
+
+    CMainWindow& m_window;
+    std::unique_ptr<SCaptureControls> m_pControls;
 };

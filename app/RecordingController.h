@@ -1,6 +1,7 @@
-// The main window's part in a recording: it owns the recording's project, the X11 screen,
+// The main window's part in a recording: the "&Recording" menu, "Start Recording" and the
+// start-up check of the desktop's colour depth. It owns the recording's project, the X11 screen,
 // cursor, input and hot-key services, the tray icon, the capture timer and the local socket of
-// other programs' commands, and answers the recording controller's requests with Qt.
+// other programs' commands, and answers the recorder's requests with Qt.
 #pragma once
 
 #include <QObject>
@@ -22,12 +23,20 @@
 #include "recording/ScreenGrabber.h"
 
 class CMainWindow;
+class QMenuBar;
 
-class CMainWindowRecorder : public QObject, public IRecorderWindow {
+class CRecordingController : public QObject, public IRecorderWindow {
     Q_OBJECT
 public:
-    explicit CMainWindowRecorder(CMainWindow& window);
-    ~CMainWindowRecorder() override;
+    explicit CRecordingController(CMainWindow& window);
+    ~CRecordingController() override;
+
+    void BuildMenus(QMenuBar& menuBar);
+    // A new recording is made by a fresh instance, never into an open project.
+    void StartRecording();
+    void EndForSessionEnd();
+    // False when the user chose to change the display settings: the program then closes.
+    bool CheckTrueColour();
 
     // Takes the recording keys and the command socket; what cannot be had is said on stderr.
     void Listen();
@@ -63,6 +72,7 @@ public:
 
 private:
     void OnCommand(int code);
+    void EditOptions();
 
     CMainWindow& m_window;
     CX11Display m_display;
