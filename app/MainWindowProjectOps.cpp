@@ -152,6 +152,10 @@ SNewProjectOptions CMainWindow::NewProjectOptions() const {
     SNewProjectOptions options;
     options.tempDir = m_settings.m_settings.m_strTempDirectory;
     options.bZlibPixels = m_settings.m_state.m_bExtraCompression != 0;
+    // The open project stays open: a new project may not take the place of its files.
+    if (m_bHasProject) {
+        options.inUse = StreamFileNames(*m_pProject);
+    }
     if (m_settings.m_settings.m_bExportTimingData) {
         InstallTimingDataHooks(options.hooks);
     }
