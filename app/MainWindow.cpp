@@ -181,7 +181,7 @@ QWidget* CMainWindow::BuildProjectView() {
     pRow->addStretch(1);
     pRow->addWidget(new QLabel("Frame duration (1/100 s):", pView));
     m_pDurationEdit = new QSpinBox(pView);
-    m_pDurationEdit->setRange(0, 999999);
+    m_pDurationEdit->setRange(0, kMaxFrameDuration);
     connect(m_pDurationEdit, &QSpinBox::valueChanged, this, [this](int value) {
         if (!m_bUpdating) {
             SetShownDuration(value);
@@ -313,6 +313,9 @@ bool CMainWindow::OpenProject(const std::string& fileName) {
         SProjectFileHooks hooks;
         hooks.freeSpace = FreeSpace;
         hooks.addRecentFile = [this](const std::string& n) { AddRecent(n); };
+        hooks.askRecordingSize = [this](int32_t& width, int32_t& height) {
+            AskRecordingSize(this, width, height);
+        };
         hooks.bExportTimingData = m_settings.m_settings.m_bExportTimingData;
         if (hooks.bExportTimingData) {
             InstallTimingDataHooks(hooks);
@@ -610,6 +613,9 @@ void CMainWindow::closeEvent(QCloseEvent* pEvent) {
             }
         }
         m_bModified = false;
+    }
+    if (m_bHasProject) {
+        m_pFile->LeaveProject();
     }
     SaveSettings();
     if (!m_restart && (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier)) {

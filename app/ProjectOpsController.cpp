@@ -151,6 +151,10 @@ SNewProjectOptions CProjectOpsController::NewProjectOptions() const {
     SNewProjectOptions options;
     options.tempDir = settings.m_settings.m_strTempDirectory;
     options.bZlibPixels = settings.m_state.m_bExtraCompression != 0;
+    // The open project stays open: a new project may not take the place of its files.
+    if (m_window.HasProject()) {
+        options.inUse = StreamFileNames(m_window.Project());
+    }
     if (settings.m_settings.m_bExportTimingData) {
         InstallTimingDataHooks(options.hooks);
     }

@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -41,6 +42,34 @@ bool AskRecoveryOptions(QWidget* pParent, SRecoveryOptions& options) {
     options.nMaxHeight = pHeight->value();
     options.bRecoverMouse = pMouse->isChecked();
     return true;
+}
+
+void AskRecordingSize(QWidget* pParent, int32_t& width, int32_t& height) {
+    QDialog dialog(pParent);
+    dialog.setWindowTitle(kSizeQuestionCaption);
+    auto* pLayout = new QVBoxLayout(&dialog);
+    auto* pText = new QLabel(kSizeQuestionText, &dialog);
+    pText->setWordWrap(true);
+    pLayout->addWidget(pText);
+    auto* pForm = new QFormLayout;
+    auto* pWidth = new QSpinBox(&dialog);
+    auto* pHeight = new QSpinBox(&dialog);
+    for (QSpinBox* p : {pWidth, pHeight}) {
+        p->setRange(1, 8192);
+    }
+    pWidth->setValue(width);
+    pHeight->setValue(height);
+    pForm->addRow("Width:", pWidth);
+    pForm->addRow("Height:", pHeight);
+    pLayout->addLayout(pForm);
+    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(pButtons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(pButtons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    pLayout->addWidget(pButtons);
+    if (dialog.exec() == QDialog::Accepted) {
+        width = pWidth->value();
+        height = pHeight->value();
+    }
 }
 
 ELeftoverChoice AskLeftoverChoice(QWidget* pParent, const std::string& name) {

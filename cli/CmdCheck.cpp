@@ -1,20 +1,26 @@
 // `quillo check FILE.lumo`: opens the project, rebuilds every frame forward and again backward,
 // and reports any frame whose picture is damaged, missing or differs between the two walks.
-#include <zlib.h>
-
 #include <cstdio>
-#include <vector>
 
 #include "cli/Command.h"
 #include "cli/OpenedProject.h"
 #include "cli/Subcommands.h"
+#include "project/file/FrameCheck.h"
 
 namespace {
 
-uint32_t Checksum(const CPixelPicture& picture) {
-    return static_cast<uint32_t>(crc32(crc32(0, nullptr, 0),
-                                       reinterpret_cast<const Bytef*>(picture.m_Pixels.data()),
-                                       static_cast<uInt>(picture.m_Pixels.size() * 4)));
+const char* Describe(EFrameCheck state) {
+    switch (state) {
+        case EFrameCheck::Missing:
+            return "takes its picture from a source project that is missing";
+        case EFrameCheck::Damaged:
+            return "has damaged stream data";
+        case EFrameCheck::DiffersBackward:
+            return "differs when rebuilt backward";
+        case EFrameCheck::Good:
+            break;
+    }
+    return "is good";
 }
 
 }  // namespace
@@ -29,31 +35,15 @@ int RunCheck(std::span<const std::string> args) {
         return Failure("check", why);
     }
     const CDemoProject& p = opened->project;
-    CFrameCompositor& compositor = *opened->compositor;
-    const uint32_t frames = p.FrameCount();
-    std::vector<uint32_t> forward(frames);
-    std::vector<bool> bad(frames, false);
-    int problems = 0;
-    auto report = [&](uint32_t i, const char* what) {
-        if (!bad[i]) {
-            std::fprintf(stderr, "quillo check: %s: frame %u %s\n", args[0].c_str(), i + 1, what);
-            bad[i] = true;
-            ++problems;
-        }
-    };
-    for (uint32_t i = 0; i < frames; ++i) {
-        compositor.GoToFrame(i);
-        forward[i] = Checksum(compositor.Picture());
-        if (compositor.PictureMissing()) {
-            report(i, "takes its picture from a source project that is missing");
-        } else if (compositor.Damaged()) {
-            report(i, "has damaged stream data");
-        }
+    const SProjectCheck check = CheckFrames(p, *opened->compositor);
+    if (check.bSizeRefused) {
+        return Failure("check", TooLargeToRebuild(args[0], p));
     }
-    for (uint32_t i = frames; i-- > 0;) {
-        compositor.GoToFrame(i);
-        if (Checksum(compositor.Picture()) != forward[i]) {
-            report(i, "differs when rebuilt backward");
+    uint32_t problems = check.Problems();
+    for (uint32_t i = 0; i < check.frames.size(); ++i) {
+        if (check.frames[i] != EFrameCheck::Good) {
+            std::fprintf(stderr, "quillo check: %s: frame %u %s\n", args[0].c_str(), i + 1,
+                         Describe(check.frames[i]));
         }
     }
     if (p.m_bCorrupted) {
@@ -64,9 +54,9 @@ int RunCheck(std::span<const std::string> args) {
         ++problems;
     }
     if (problems > 0) {
-        std::printf("%s: %u frames, %d problems\n", args[0].c_str(), frames, problems);
+        std::printf("%s: %u frames, %u problems\n", args[0].c_str(), p.FrameCount(), problems);
         return kExitFailure;
     }
-    std::printf("%s: %u frames, all rebuilt\n", args[0].c_str(), frames);
+    std::printf("%s: %u frames, all rebuilt\n", args[0].c_str(), p.FrameCount());
     return kExitOk;
 }

@@ -6,6 +6,7 @@
 #include "cli/OpenedProject.h"
 #include "cli/PngFile.h"
 #include "cli/Subcommands.h"
+#include "project/file/FrameCheck.h"
 
 int RunFrame(std::span<const std::string> args) {
     if (args.size() != 3) {
@@ -16,6 +17,9 @@ int RunFrame(std::span<const std::string> args) {
     auto res = std::from_chars(n.data(), n.data() + n.size(), number);
     if (res.ec != std::errc() || res.ptr != n.data() + n.size() || number == 0) {
         return UsageError("frame", "the frame number must be 1 or more, not '" + n + "'");
+    }
+    if (IsSameFile(args[2], args[0])) {
+        return Failure("frame", "will not write the picture over the project file " + args[0]);
     }
     std::string why;
     auto opened = OpenProjectForCommand(args[0], why);
@@ -28,6 +32,9 @@ int RunFrame(std::span<const std::string> args) {
     }
     CFrameCompositor& compositor = *opened->compositor;
     compositor.GoToFrame(number - 1);
+    if (PictureRefused(opened->project, compositor)) {
+        return Failure("frame", TooLargeToRebuild(args[0], opened->project));
+    }
     const CPixelPicture& picture = compositor.ShownPicture();
     if (!WritePngFile(args[2], picture.m_Pixels, picture.m_nWidth, picture.m_nHeight)) {
         return Failure("frame", "cannot write " + args[2]);

@@ -71,6 +71,9 @@ int RunPublish(std::span<const std::string> args) {
         outBase.resize(outBase.size() - 4);
     }
 
+    if (IsSameFile(outBase + ".swf", project)) {
+        return Failure("publish", "will not write the movie over the project file " + project);
+    }
     std::string why;
     auto opened = OpenProjectForCommand(project, why);
     if (!opened) {

@@ -7,6 +7,7 @@
 #include "project/file/FrameRecordImage.h"
 #include "project/file/ProjectFileSupport.h"
 #include "project/file/TrailerSettings.h"
+#include "project/file/WavLength.h"
 #include "project/model/DemoProject.h"
 #include "project/model/ProjectDefaults.h"
 #include "project/store/StoreReader.h"
@@ -38,12 +39,61 @@ void WriteCursorTable(CStoreWriter& out, const CCursorImageTable& table) {
     }
 }
 
+// A project whose frames read pictures from source projects keeps its sounds by names relative
+// to its folder as well, so that it can move together with them.
+void RecomputeRelativeSoundNames(CDemoProject& p, const std::string& projectFile) {
+    if (p.m_Settings.m_sources.empty()) {
+        return;
+    }
+    const std::string folder = FolderOf(projectFile);
+    for (CFrameInfo* f = p.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        if (f->m_pszSound) {
+            f->m_pszSoundRel = RelativeName(*f->m_pszSound, folder);
+        }
+    }
+}
+
+bool SameInode(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 }  // namespace
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && SameInode(sa, sb);
+}
+
+bool RefusePresetOverInput(const std::optional<std::string>& presetName,
+                           const std::vector<std::string>& inputs, IPrompter& prompter) {
+    if (!presetName) {
+        return false;
+    }
+    const std::string name = CProjectFile::NewRecordingName(*presetName, true);
+    for (const std::string& input : inputs) {
+        if (IsSameFile(name, input)) {
+            prompter.Error(kInUse, kSaveCaption);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string CProjectFile::NewRecordingName(const std::string& name, bool bPreset) {
+    if (!EndsWithLumo(name) && (bPreset || fs::path(name).extension().empty())) {
+        return name + ".lumo";
+    }
+    return name;
+}
 
 CProjectFile::CProjectFile(CDemoProject& project, IPrompter& prompter, SProjectFileHooks hooks)
     : m_project(project), m_prompter(prompter), m_hooks(std::move(hooks)) {
     if (!m_hooks.freeSpace) {
         m_hooks.freeSpace = StatvfsFree;
+    }
+    if (!m_hooks.soundLengthMs) {
+        m_hooks.soundLengthMs = WavLengthMs;
     }
 }
 
@@ -64,9 +114,10 @@ void CProjectFile::Refuse(const char* text) {
 // ---------------------------------------------------------------------------------------------
 // Writing
 
-std::string CProjectFile::BuildTrailer() {
+std::string CProjectFile::BuildTrailer(const std::string& projectFile) {
     CDemoProject& p = m_project;
     StoreProjectDefaults(p);
+    RecomputeRelativeSoundNames(p, projectFile);
     CStoreWriter out;
     out.I16(kVersionMajor);
     out.I16(kVersionMinor);
@@ -91,8 +142,8 @@ std::string CProjectFile::BuildTrailer() {
     return out.Take();
 }
 
-bool CProjectFile::WriteTrailer(std::FILE* file) {
-    std::string trailer = BuildTrailer();
+bool CProjectFile::WriteTrailer(std::FILE* file, const std::string& projectFile) {
+    std::string trailer = BuildTrailer(projectFile);
     return WriteAll(file, trailer.data(), trailer.size()) && std::fflush(file) == 0;
 }
 
@@ -131,7 +182,8 @@ bool CProjectFile::CopyRange(std::FILE* from, std::uint64_t start, std::uint64_t
 }
 
 bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
-                                    const std::optional<std::string>& presetName) {
+                                    const std::optional<std::string>& presetName,
+                                    const std::vector<std::string>& inUse) {
     TFile data(std::fopen(files.dataPath.c_str(), "rb"));
     std::vector<std::uint8_t> index;
     if (!data || !ReadWholeFile(files.indexPath, index)) {
@@ -156,8 +208,15 @@ bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
             }
             name = *asked;
         }
-        if (!EndsWithLumo(name) && (presetName || fs::path(name).extension().empty())) {
-            name += ".lumo";
+        name = NewRecordingName(name, presetName.has_value());
+        // The new file must not take the place of a file it is read from, whatever its name.
+        if (std::any_of(inUse.begin(), inUse.end(),
+                        [&](const std::string& used) { return IsSameFile(name, used); })) {
+            m_prompter.Error(kInUse, kSaveCaption);
+            if (presetName) {
+                return false;
+            }
+            continue;
         }
         const std::string folder = FolderOf(name);
         std::string tempName;
@@ -212,7 +271,7 @@ bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
             discard();
             return false;
         }
-        ok = ok && WriteTrailer(out.get()) && WriteSlot(out.get(), table, table.DataEnd());
+        ok = ok && WriteTrailer(out.get(), name) && WriteSlot(out.get(), table, table.DataEnd());
         ok = ok && ::rename(tempName.c_str(), name.c_str()) == 0;
         if (!ok) {
             discard();
@@ -275,7 +334,7 @@ bool CProjectFile::Save() {
         return false;
     }
     std::FILE* f = m_project.m_pFile.get();
-    const std::string trailer = BuildTrailer();
+    const std::string trailer = BuildTrailer(m_project.m_pszFileName);
     const std::uint64_t end = size;
     const std::uint64_t home = table.DataEnd();
     if (!table.bWide && end + trailer.size() >= kUnfinishedTrailer) {
@@ -318,7 +377,7 @@ bool CProjectFile::SaveAs(const std::string& fileName, bool bRemovingFrames) {
     struct stat own {};
     struct stat target {};
     if (::fstat(::fileno(f), &own) == 0 && ::stat(fileName.c_str(), &target) == 0 &&
-        own.st_dev == target.st_dev && own.st_ino == target.st_ino) {
+        SameInode(own, target)) {
         Refuse(kInUse);
         return false;
     }
@@ -344,7 +403,7 @@ bool CProjectFile::SaveAs(const std::string& fileName, bool bRemovingFrames) {
         discard();
         return false;
     }
-    ok = ok && WriteTrailer(out.get()) && WriteSlot(out.get(), table, table.DataEnd());
+    ok = ok && WriteTrailer(out.get(), fileName) && WriteSlot(out.get(), table, table.DataEnd());
     ok = ok && ::rename(tempName.c_str(), fileName.c_str()) == 0;
     if (!ok) {
         discard();

@@ -37,11 +37,26 @@ struct SProjectFileHooks {
     std::function<void(std::int32_t& width, std::int32_t& height)> askRecordingSize;
     // Free bytes on the disk of a folder; empty when unknown.
     std::function<std::optional<std::uint64_t>(const std::string& folder)> freeSpace;
-    // Length of a sound file in milliseconds, when it can be read.
+    // Length of a sound file in milliseconds, when it can be read; empty: the WAV header says.
     std::function<std::optional<std::int64_t>(const std::string& soundFile)> soundLengthMs;
 };
 
 enum class EOpenFailure { None, CannotOpen, Damaged, LaterVersion, NotAProject };
+
+// The question for the recording size of a project whose frame records could not be used.
+inline constexpr const char* kSizeQuestionCaption = "Internal file corruption detected...";
+inline constexpr const char* kSizeQuestionText =
+    "Quillo has detected an internal error and cannot determine the original recording size of "
+    "this project. Please enter the width and height (in pixels) of this recording.";
+
+// Whether two names lead to one file: the same device and inode, so that hard links and other
+// spellings of one path count. False when either cannot be found.
+bool IsSameFile(const std::string& a, const std::string& b);
+
+// Refuses, before any work is done, a preset name for a new project that would replace one of
+// the files it is built from, with the save's "currently in use" message. True when refused.
+bool RefusePresetOverInput(const std::optional<std::string>& presetName,
+                           const std::vector<std::string>& inputs, IPrompter& prompter);
 
 class CProjectFile {
 public:
@@ -57,8 +72,13 @@ public:
     CProjectFile& operator=(const CProjectFile&) = delete;
 
     // Asks for the file name unless one is preset, builds the project file from the recording's
-    // temporary files and deletes them. On failure or cancel the temporary files are kept.
-    bool SaveNewRecording(const SCaptureFiles& files, const std::optional<std::string>& presetName);
+    // temporary files and deletes them. On failure or cancel the temporary files are kept. A
+    // name that is one of `inUse` (the files the new project is read from) is refused as in use.
+    bool SaveNewRecording(const SCaptureFiles& files, const std::optional<std::string>& presetName,
+                          const std::vector<std::string>& inUse = {});
+    // The name a new recording is saved under when `name` was chosen: a preset name, or a chosen
+    // one without any extension, gains ".lumo".
+    static std::string NewRecordingName(const std::string& name, bool bPreset);
     // Rewrites the trailer of the open project.
     bool Save();
     // Writes a copy under another name; unless frames are being removed the copy becomes the
@@ -69,14 +89,17 @@ public:
     bool Open(const std::string& fileName);
     EOpenFailure OpenFailure() const { return m_failure; }
 
-    // The trailer's bytes for the project as it is.
-    std::string BuildTrailer();
+    // The trailer's bytes for the project as it is, to be stored in `projectFile`.
+    std::string BuildTrailer(const std::string& projectFile);
     // Writes the trailer at the file's current position and flushes it.
-    bool WriteTrailer(std::FILE* file);
+    bool WriteTrailer(std::FILE* file, const std::string& projectFile);
 
     // The key-frame file that a corrupted project keeps beside it ("%s%s.keyframes").
     static std::string KeyFrameFileName(const std::string& projectFile);
     bool WriteKeyFrameFile() const;
+    // Called when the program leaves the open project: a corrupted one keeps its key frames in
+    // the key-frame file, so that the next open need not read every picture to find them.
+    void LeaveProject() const;
 
     // The streams the compositor reads: entry 0 the project's own, then its source projects
     // (null for a source that could not be opened).

@@ -15,6 +15,7 @@
 #include "project/store/StoreReader.h"
 #include "project/store/StoreWriter.h"
 #include "project/stream/FrameCompositor.h"
+#include "project/stream/PictureScan.h"
 #include "project/stream/StreamFile.h"
 #include "project/stream/StreamFormat.h"
 
@@ -392,52 +393,80 @@ void CProjectFile::OpenSources(const std::string& projectFolder) {
 
 void CProjectFile::FindCorruptedSize(const std::string& fileName) {
     CDemoProject& p = m_project;
-    // The key-frame file: "%d %d" width and height, then one flag per frame but the last.
+    const std::uint32_t nFrames = p.FrameCount();
+    const CStreamFile* stream = m_streams.empty() ? nullptr : m_streams[0].get();
+    if (nFrames == 0 || stream == nullptr) {
+        return;
+    }
+    const EPixelCoding coding =
+        stream->Header().bZlibPixels ? EPixelCoding::Zlib32 : EPixelCoding::Rle24;
+
+    // The key-frame file: "%d %d" width and height, then one flag per frame but the last. Only a
+    // file with a flag for each of those frames describes this project.
     std::int32_t fileWidth = 0, fileHeight = 0;
     std::vector<std::uint8_t> keyFrames;
     if (IsReadableFile(KeyFrameFileName(fileName))) {
         TFile f(std::fopen(KeyFrameFileName(fileName).c_str(), "rb"));
         if (f && std::fscanf(f.get(), "%d %d", &fileWidth, &fileHeight) == 2) {
             int flag = 0;
-            while (keyFrames.size() + 1 < p.FrameCount() &&
-                   std::fscanf(f.get(), "%d", &flag) == 1) {
+            while (keyFrames.size() + 1 < nFrames && std::fscanf(f.get(), "%d", &flag) == 1) {
                 keyFrames.push_back(flag == 1 ? 1 : 0);
             }
         }
     }
-    // The last frame, which the file leaves out, is always a key frame.
-    const std::uint32_t lastKey = p.FrameCount() > 0 ? p.FrameCount() - 1 : 0;
-    std::uint32_t index = 0;
-    for (CFrameInfo* f = p.FirstFrame(); f != nullptr; f = f->m_pNext, ++index) {
-        f->m_bKeyFrame = index < keyFrames.size() ? keyFrames[index] : 1;
-    }
-    // The last key frame's first pixel rectangle covers the whole area.
-    bool found = false;
-    const CStreamFile* stream = m_streams.empty() ? nullptr : m_streams[0].get();
-    std::uint64_t start = 0, end = 0;
-    bool cut = false;
-    std::vector<std::uint8_t> bytes;
-    if (stream != nullptr && p.FrameCount() > 0 && stream->PictureRange(lastKey, start, end, cut) &&
-        stream->ReadData(start, end, bytes)) {
-        CByteReader reader(bytes);
-        SStreamRecordHead head;
-        while (ReadRecordHead(reader, head) == ERecordRead::Ok) {
-            if (head.nType == kRecordOldPixels || head.nType == kRecordNewPixels) {
-                if (head.rect.nLeft == 0 && head.rect.nTop == 0 && head.rect.Valid()) {
-                    p.m_nWidth = head.rect.nRight + 1;
-                    p.m_nHeight = head.rect.nBottom + 1;
-                    found = true;
-                }
-                break;
+    const bool bFileFlags = keyFrames.size() + 1 == nFrames;
+
+    std::int32_t width = 0, height = 0;
+    std::vector<SPictureScan> scans;
+    if (bFileFlags) {
+        // The last key frame's first pixel rectangle spans the whole area.
+        for (std::uint32_t i = static_cast<std::uint32_t>(keyFrames.size()); i-- > 0;) {
+            if (keyFrames[i] == 0) {
+                continue;
             }
-            if (head.nType == kRecordCursor) {
-                break;
+            const SPictureScan key = ScanPicture(*stream, i, coding);
+            if (key.bComplete && !key.pixelRects.empty() && key.pixelRects[0].rect.nLeft == 0 &&
+                key.pixelRects[0].rect.nTop == 0 && key.pixelRects[0].rect.Valid()) {
+                width = key.pixelRects[0].rect.nRight + 1;
+                height = key.pixelRects[0].rect.nBottom + 1;
+            }
+            break;
+        }
+        if (width <= 0 && fileWidth > 0 && fileHeight > 0) {
+            width = fileWidth;
+            height = fileHeight;
+        }
+    } else {
+        // Without the file every picture is read: the recording covers every rectangle written
+        // into it, and its first picture covers the whole of it.
+        scans.reserve(nFrames);
+        for (std::uint32_t i = 0; i < nFrames; ++i) {
+            scans.push_back(ScanPicture(*stream, i, coding));
+            if (scans.back().bComplete) {
+                width = std::max(width, scans.back().MaxRight() + 1);
+                height = std::max(height, scans.back().MaxBottom() + 1);
             }
         }
     }
-    if (!found && fileWidth > 0 && fileHeight > 0) {
-        p.m_nWidth = fileWidth;
-        p.m_nHeight = fileHeight;
+    if (width <= 0 || height <= 0) {
+        width = stream->Header().nWidth;
+        height = stream->Header().nHeight;
+    }
+    p.m_nWidth = width;
+    p.m_nHeight = height;
+
+    // A key frame replaces the whole picture in either direction; the walks start from such
+    // frames and skip what lies before them. The last frame is one only when its picture says
+    // so: a file cut short ends wherever the recording was.
+    std::uint32_t index = 0;
+    for (CFrameInfo* f = p.FirstFrame(); f != nullptr; f = f->m_pNext, ++index) {
+        if (index + 1 < nFrames && bFileFlags) {
+            f->m_bKeyFrame = keyFrames[index];
+        } else {
+            const SPictureScan scan =
+                index < scans.size() ? scans[index] : ScanPicture(*stream, index, coding);
+            f->m_bKeyFrame = scan.CoversWholeArea(width, height) ? 1 : 0;
+        }
     }
 }
 
@@ -459,6 +488,12 @@ bool CProjectFile::WriteKeyFrameFile() const {
            std::fflush(file.get()) == 0;
 }
 
+void CProjectFile::LeaveProject() const {
+    if (m_project.m_bCorrupted && !m_project.m_pszFileName.empty()) {
+        WriteKeyFrameFile();
+    }
+}
+
 void CProjectFile::FinishOpen(const std::string& fileName) {
     CDemoProject& p = m_project;
     if (m_hooks.bExportTimingData && m_hooks.readTimingData) {
@@ -467,9 +502,10 @@ void CProjectFile::FinishOpen(const std::string& fileName) {
     if (m_hooks.applyCustomDefaults) {
         m_hooks.applyCustomDefaults(p);
     }
-    std::int32_t time = 0;
+    // Durations from older files or other programs may add up beyond the field.
+    std::int64_t time = 0;
     for (CFrameInfo* f = p.FirstFrame(); f != nullptr; f = f->m_pNext) {
-        f->m_nStartTime = time;
+        f->m_nStartTime = static_cast<std::int32_t>(std::min<std::int64_t>(time, INT32_MAX));
         if (f->m_bDeleted == 0) {
             time += EffectiveDuration(*f, p.m_fSwfDelayScale);
         }

@@ -308,6 +308,12 @@ CRecovery::CRecovery(IPrompter& prompter, std::string tempDir)
 
 SRecoveryReport CRecovery::Recover(const SRecoveryRequest& request) {
     SRecoveryReport report;
+    // The damaged file stays as it was: the recovered project never takes its place.
+    const std::vector<std::string> inUse = {request.fileName};
+    if (RefusePresetOverInput(request.presetName, inUse, m_prompter)) {
+        report.result = ERecoverResult::NotSaved;
+        return report;
+    }
     CMappedFile file(request.fileName);
     if (!file.IsOpen()) {
         report.result = ERecoverResult::CannotRead;
@@ -397,7 +403,7 @@ SRecoveryReport CRecovery::Recover(const SRecoveryRequest& request) {
         report.result = ERecoverResult::NoTempFiles;
     } else {
         CProjectFile projectFile(project, m_prompter, request.saveHooks);
-        if (projectFile.SaveNewRecording(files, request.presetName)) {
+        if (projectFile.SaveNewRecording(files, request.presetName, inUse)) {
             report.result = ERecoverResult::Saved;
             report.savedFile = project.m_pszFileName;
         }

@@ -288,7 +288,16 @@ bool CCombiner::Run(const std::vector<std::string>& files) {
         m_Prompter.Error(kTooFewToCombine, kTooFewCaption);
         return false;
     }
-    if (!OpenAll(files)) {
+    std::vector<std::string> inUse = FilesInUse(m_Options, files);
+    if (RefusePresetOverInput(m_Options.outputName, inUse, m_Prompter) || !OpenAll(files)) {
+        return false;
+    }
+    // An editing-only result reads its pictures from the sources of its inputs as well.
+    for (const auto& input : m_Inputs) {
+        const std::vector<std::string> names = StreamFileNames(input->project);
+        inUse.insert(inUse.end(), names.begin(), names.end());
+    }
+    if (RefusePresetOverInput(m_Options.outputName, inUse, m_Prompter)) {
         return false;
     }
     m_pProgress = std::make_unique<CProgressScope>(m_Prompter, kCombineCaption);
@@ -333,7 +342,7 @@ bool CCombiner::Run(const std::vector<std::string>& files) {
     m_Built.m_nHeight = m_nHeight;
     m_pProgress->Set(100);
     m_pProgress.reset();
-    return SaveBuiltProject(m_Built, *m_pEncoder, m_Prompter, m_Options);
+    return SaveBuiltProject(m_Built, *m_pEncoder, m_Prompter, m_Options, inUse);
 }
 
 }  // namespace

@@ -92,8 +92,31 @@ void MapFrameTargets(CFrameRecord& frame, const CFrameNumberMap& map) {
     frame.m_nPictureUntil = map.MapIndex(frame.m_nPictureUntil);
 }
 
+std::vector<std::string> FilesInUse(const SNewProjectOptions& options,
+                                    const std::vector<std::string>& inputs) {
+    std::vector<std::string> out = inputs;
+    out.insert(out.end(), options.inUse.begin(), options.inUse.end());
+    return out;
+}
+
+std::vector<std::string> StreamFileNames(const CDemoProject& project) {
+    std::vector<std::string> out;
+    if (!project.m_pszFileName.empty()) {
+        out.push_back(project.m_pszFileName);
+    }
+    for (const CStreamSource& source : project.m_Sources) {
+        if (!source.m_pszFileName.empty()) {
+            out.push_back(source.m_pszFileName);
+        }
+    }
+    for (const SSourceProject& source : project.m_Settings.m_sources) {
+        out.push_back(source.m_strPath);
+    }
+    return out;
+}
+
 bool SaveBuiltProject(CDemoProject& built, CStreamReencoder& encoder, IPrompter& prompter,
-                      const SNewProjectOptions& options) {
+                      const SNewProjectOptions& options, const std::vector<std::string>& inUse) {
     SCaptureFiles files;
     const bool bStopped = encoder.Stop(files);
     bool bSaved = false;
@@ -102,7 +125,7 @@ bool SaveBuiltProject(CDemoProject& built, CStreamReencoder& encoder, IPrompter&
     } else {
         built.m_b24BitColor = true;
         CProjectFile file(built, prompter, options.hooks);
-        bSaved = file.SaveNewRecording(files, options.outputName);
+        bSaved = file.SaveNewRecording(files, options.outputName, inUse);
     }
     ::unlink(files.dataPath.c_str());
     ::unlink(files.indexPath.c_str());

@@ -27,6 +27,9 @@ struct SNewProjectOptions {
     bool bZlibPixels = false;
     // Save under this name instead of asking for one.
     std::optional<std::string> outputName;
+    // Files that the new project must not replace besides the ones it is read from (the
+    // desktop program's open project).
+    std::vector<std::string> inUse;
     // Hooks of the project file that saves the result (timing data, recent files).
     SProjectFileHooks hooks;
 };
@@ -63,7 +66,15 @@ private:
 // Maps the frame-number targets and the edited picture's reach of one frame.
 void MapFrameTargets(CFrameRecord& frame, const CFrameNumberMap& map);
 
-// Stops the stream of a built project and saves it as a new recording; the temporary files
-// are deleted whatever happens. False on failure or cancel.
+// The files a new project built from `inputs` must not replace: those and the options' files
+// in use.
+std::vector<std::string> FilesInUse(const SNewProjectOptions& options,
+                                    const std::vector<std::string>& inputs);
+
+// The project files whose streams the project's frames read: its own and its source projects.
+std::vector<std::string> StreamFileNames(const CDemoProject& project);
+
+// Stops the stream of a built project and saves it as a new recording under a name that is none
+// of `inUse`; the temporary files are deleted whatever happens. False on failure or cancel.
 bool SaveBuiltProject(CDemoProject& built, CStreamReencoder& encoder, IPrompter& prompter,
-                      const SNewProjectOptions& options);
+                      const SNewProjectOptions& options, const std::vector<std::string>& inUse);

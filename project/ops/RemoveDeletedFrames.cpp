@@ -83,6 +83,10 @@ bool RemoveDeletedFrames(CDemoProject& project, const std::vector<const CStreamF
         prompter.Warning(kNothingToKeep, kNothingToKeepCaption);
         return false;
     }
+    const std::vector<std::string> inUse = FilesInUse(options, StreamFileNames(project));
+    if (RefusePresetOverInput(options.outputName, inUse, prompter)) {
+        return false;
+    }
 
     CDemoProject built;
     CopyProjectSetup(project, built);
@@ -183,5 +187,5 @@ bool RemoveDeletedFrames(CDemoProject& project, const std::vector<const CStreamF
         bFirst = false;
     }
     progress.Set(100);
-    return SaveBuiltProject(built, encoder, prompter, options);
+    return SaveBuiltProject(built, encoder, prompter, options, inUse);
 }

@@ -268,7 +268,7 @@ int ApplyTimingData(CDemoProject& project, std::string_view text, uint32_t nFram
         }
         const long long nPosition = nNumber + static_cast<long long>(nFramesBefore);
         if (nNumber < 1 || nPosition > static_cast<long long>(frames.size()) || nDuration < 0 ||
-            nDuration > INT32_MAX) {
+            nDuration > kMaxFrameDuration) {
             continue;
         }
         ApplyLine(project, *frames[static_cast<size_t>(nPosition - 1)],

@@ -10,6 +10,10 @@
 class CDemoProject;
 struct SProjectFileHooks;
 
+// The longest duration a frame can be given, in 1/100 s (almost three hours): what the editor's
+// duration field takes, and what keeps the start times of a project's frames within their field.
+inline constexpr int32_t kMaxFrameDuration = 999'999;
+
 // "<folder>/<project name>_timing_data.txt" for a project file.
 std::string TimingFileName(const std::string& projectFile);
 
@@ -27,7 +31,8 @@ bool ExportTiming(const CDemoProject& project, const std::string& projectFile,
                   bool bSkipDeleted = false);
 
 // Applies the lines of a timing data text. Line k applies to the frame at 1-based position
-// k + nFramesBefore; lines naming no frame are ignored. Returns the number of lines applied.
+// k + nFramesBefore; lines naming no frame or a duration beyond kMaxFrameDuration are ignored.
+// Returns the number of lines applied.
 int ApplyTimingData(CDemoProject& project, std::string_view text, uint32_t nFramesBefore = 0);
 
 // Reads the file of a project when there is one; returns the number of lines applied.

@@ -38,8 +38,12 @@ std::u16string ToUtf16(const std::string& text) {
 
 class CVideoImporter {
 public:
-    CVideoImporter(IPrompter& prompter, const SNewProjectOptions& options)
-        : m_Prompter(prompter), m_Options(options), m_Encoder(m_Project) {}
+    CVideoImporter(IPrompter& prompter, const SNewProjectOptions& options,
+                   std::vector<std::string> inUse)
+        : m_Prompter(prompter),
+          m_Options(options),
+          m_InUse(std::move(inUse)),
+          m_Encoder(m_Project) {}
 
     static int Callback(double fRate, double fDone, int nWidth, int nHeight,
                         const unsigned char* pPixels, void* pUser) {
@@ -58,8 +62,9 @@ public:
             m_Prompter.Warning(kVideoUnreadable, kVideoCaption);
             return EVideoImport::Failed;
         }
-        return SaveBuiltProject(m_Project, m_Encoder, m_Prompter, m_Options) ? EVideoImport::Saved
-                                                                             : EVideoImport::Failed;
+        return SaveBuiltProject(m_Project, m_Encoder, m_Prompter, m_Options, m_InUse)
+                   ? EVideoImport::Saved
+                   : EVideoImport::Failed;
     }
 
 private:
@@ -152,6 +157,7 @@ private:
 
     IPrompter& m_Prompter;
     const SNewProjectOptions& m_Options;
+    const std::vector<std::string> m_InUse;
     CDemoProject m_Project;
     CStreamReencoder m_Encoder;
     std::vector<uint32_t> m_Previous;
@@ -178,7 +184,11 @@ EVideoImport ImportVideo(const std::string& videoFile, const CVideoGrabber& grab
     if (!grabber.Loaded()) {
         return EVideoImport::NoGrabber;
     }
-    CVideoImporter importer(prompter, options);
+    std::vector<std::string> inUse = FilesInUse(options, {videoFile});
+    if (RefusePresetOverInput(options.outputName, inUse, prompter)) {
+        return EVideoImport::Failed;
+    }
+    CVideoImporter importer(prompter, options, std::move(inUse));
     {
         CProgressScope progress(prompter, kImportCaption);
         progress.Set(0);

@@ -49,6 +49,7 @@ void CFrameCompositor::Reset() {
     m_nDirection = 1;
     m_bBuilt = false;
     m_bMissing = false;
+    m_bDamaged = false;
     m_Cursor = SCursorLayer{};
     m_Picture = CPixelPicture{};
     m_nOriginX = 0;
@@ -481,6 +482,7 @@ void CFrameCompositor::WalkForward(uint32_t nFrom, uint32_t nTarget) {
     for (uint32_t i = nTarget + 1; i-- > nFrom;) {
         if (StartsAfresh(i)) {
             nBegin = i;
+            m_bDamaged = false;
             break;
         }
     }
@@ -495,6 +497,9 @@ void CFrameCompositor::WalkBackward(uint32_t nFrom, uint32_t nTarget) {
         for (uint32_t i = nTarget + 1; i <= nFrom; ++i) {
             if (m_Frames[i]->m_bKeyFrame) {
                 nBegin = i;
+                if (CoversRecordedArea(*m_Frames[i])) {
+                    m_bDamaged = false;
+                }
                 break;
             }
         }
@@ -507,9 +512,13 @@ void CFrameCompositor::WalkBackward(uint32_t nFrom, uint32_t nTarget) {
 
 void CFrameCompositor::StartOverForward(uint32_t nTarget) {
     std::fill(m_Picture.m_Pixels.begin(), m_Picture.m_Pixels.end(), 0);
+    m_bDamaged = false;
     WalkForward(0, nTarget);
 }
 
+// The damage flag belongs to the picture: pixels of data that could not be decoded stay in it
+// while later frames are applied over it, so the flag is kept from walk to walk and is cleared
+// only where a picture that replaces the whole area is about to be built.
 uint32_t CFrameCompositor::GoToFrame(uint32_t nIndex, unsigned nSearch) {
     RefreshFrames();
     m_bMissing = false;
@@ -539,6 +548,7 @@ uint32_t CFrameCompositor::GoToFrame(uint32_t nIndex, unsigned nSearch) {
     }
 
     if (StartsAfresh(nTarget)) {
+        m_bDamaged = false;
         BuildAt(nTarget, 1);
     } else if (walk.start == EWalkStart::First) {
         StartOverForward(nTarget);

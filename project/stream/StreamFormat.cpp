@@ -8,6 +8,9 @@ namespace {
 constexpr char kSignature[] = "Quillomatic";
 constexpr size_t kSignatureLetters = 11;
 constexpr size_t kSignatureSize = 16;
+// The size of a stream whose header holds no usable width or height.
+constexpr int kUnreadableWidth = 1024;
+constexpr int kUnreadableHeight = 768;
 
 bool ReadDigits(const uint8_t* p, size_t n, int& value) {
     value = 0;
@@ -66,11 +69,10 @@ bool ParseStreamHeader(std::span<const uint8_t> data, SStreamHeader& header) {
     if (!reader.S16(nWidth) || !reader.S16(nHeight)) {
         return false;
     }
-    if (nWidth <= 0 || nHeight <= 0) {
-        return false;
-    }
-    result.nWidth = nWidth;
-    result.nHeight = nHeight;
+    // A size that cannot be a recorded area is not read: the usual screen size stands in.
+    const bool bSize = nWidth > 0 && nHeight > 0;
+    result.nWidth = bSize ? nWidth : kUnreadableWidth;
+    result.nHeight = bSize ? nHeight : kUnreadableHeight;
     result.nSize = reader.Position();
     header = result;
     return true;

@@ -2,6 +2,7 @@
 // Frame" on the shown frame, "Remove..." of the deleted frames, the reach of an edited picture
 // and the talk-bubble effect files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -13,7 +14,9 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "app/ApplyToFollowingDialog.h"
 #include "app/FramePreview.h"
@@ -162,6 +165,27 @@ TEST_F(ProjectOpsWindowTest, RemoveDeletedFramesWritesANewProjectAndKeepsTheOpen
     EXPECT_NE(std::find(m_prompter.ProgressCaptions().begin(), m_prompter.ProgressCaptions().end(),
                         "Removing Deleted Frames"),
               m_prompter.ProgressCaptions().end());
+}
+
+TEST_F(ProjectOpsWindowTest, ANewProjectNeverTakesThePlaceOfTheOpenOne) {
+    m_window->Project().FrameAt(1)->m_bDeleted = 1;
+    const auto before = [this] {
+        std::ifstream in(m_project, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string bytes = before();
+    ASSERT_EQ(::link(m_project.c_str(), m_dir.File("link.lumo").c_str()), 0);
+    // The open project under two other spellings, then a free name.
+    m_prompter.QueueFileName(m_dir.Path().string() + "/./demo.lumo");
+    m_prompter.QueueFileName(m_dir.File("link.lumo"));
+    m_prompter.QueueFileName(m_dir.File("kept.lumo"));
+    Action("&Remove...")->trigger();
+    const std::string inUse =
+        "Save Quillo...: Selected file is currently in use.  Please select a different file "
+        "name.   \n";
+    EXPECT_EQ(m_prompter.Transcript(), inUse + inUse);
+    EXPECT_EQ(before(), bytes);
+    EXPECT_TRUE(fs::exists(m_dir.File("kept.lumo")));
 }
 
 // Frame 2 carries an edited layer picture: a green bar, 40 x 20, centred at (140, 90) to

@@ -144,6 +144,29 @@ TEST_F(ProjectFileSaveTest, SaveAsCopiesAndTakesOverTheProject) {
     EXPECT_EQ(m_project.m_pszFileName, copy);
 }
 
+TEST_F(ProjectFileSaveTest, RelativeSoundNamesFollowAProjectWithSources) {
+    const std::string path = SaveRecording();
+    ASSERT_TRUE(m_file.Open(path));
+    fs::create_directories(m_dir.Path() / "sub");
+    CFrameInfo& f = *m_project.FrameAt(1);
+    f.m_pszSound = m_dir.File("sounds/voice.wav");
+    f.m_pszSoundRel = "elsewhere/voice.wav";
+
+    // A project with its own pictures keeps the names it was given.
+    ASSERT_TRUE(m_file.SaveAs(m_dir.File("sub/own.lumo")));
+    EXPECT_EQ(Reopen(m_dir.File("sub/own.lumo"))->FrameAt(1)->m_pszSoundRel, "elsewhere/voice.wav");
+
+    // One that reads pictures from source projects names its sounds from its new folder.
+    m_project.m_Settings.m_sources = {{path, "../demo.lumo"}};
+    ASSERT_TRUE(m_file.SaveAs(m_dir.File("sub/combined.lumo")));
+    EXPECT_EQ(Reopen(m_dir.File("sub/combined.lumo"))->FrameAt(1)->m_pszSoundRel,
+              "../sounds/voice.wav");
+    m_project.FrameAt(1)->m_pszSoundRel = "stale";
+    ASSERT_TRUE(m_file.Save());
+    EXPECT_EQ(Reopen(m_dir.File("sub/combined.lumo"))->FrameAt(1)->m_pszSoundRel,
+              "../sounds/voice.wav");
+}
+
 TEST_F(ProjectFileSaveTest, SaveAsRefusals) {
     const std::string path = SaveRecording();
     ASSERT_TRUE(m_file.Open(path));

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "project/file/OffsetTable.h"
+#include "project/file/WavLength.h"
 #include "project/stream/StreamFile.h"
 #include "tests/project/file/ProjectFileTestSupport.h"
 #include "tests/support/TempDir.h"
@@ -11,6 +12,59 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// A RIFF WAVE file: 16-bit mono at `nRate` with `nDataBytes` of samples, of which the data chunk
+// claims `nClaimed` (0: the true size), after an optional chunk the reader must pass over.
+std::vector<uint8_t> Wav(uint32_t nRate, uint32_t nDataBytes, uint32_t nClaimed = 0,
+                         bool bListChunk = false) {
+    CStoreWriter out;
+    out.Bytes("RIFF", 4);
+    out.U32(36 + nDataBytes);
+    out.Bytes("WAVE", 4);
+    if (bListChunk) {
+        out.Bytes("LIST", 4);
+        out.U32(3);
+        out.Bytes("abc\0", 4);  // odd sizes are padded to even
+    }
+    out.Bytes("fmt ", 4);
+    out.U32(16);
+    out.I16(1);
+    out.I16(1);
+    out.U32(nRate);
+    out.U32(nRate * 2);
+    out.I16(2);
+    out.I16(16);
+    out.Bytes("data", 4);
+    out.U32(nClaimed != 0 ? nClaimed : nDataBytes);
+    out.Bytes(std::vector<uint8_t>(nDataBytes, 0x11));
+    return std::vector<uint8_t>(out.Data().begin(), out.Data().end());
+}
+
+TEST(WavLengthTest, LengthComesFromTheHeader) {
+    CTempDir dir;
+    struct SCase {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::optional<int64_t> nMs;
+    };
+    std::vector<uint8_t> noData = Wav(8000, 0);
+    noData.resize(36);
+    const std::vector<SCase> cases = {
+        {"plain", Wav(8000, 19744), 1234},
+        {"a chunk before the format", Wav(22050, 44100, 0, true), 1000},
+        {"data claimed beyond the file", Wav(8000, 16000, 0x7FFFFFFF), 1000},
+        {"no data chunk", noData, std::nullopt},
+        {"not a sound", std::vector<uint8_t>(64, 'x'), std::nullopt},
+        {"empty", {}, std::nullopt},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File("sound.wav");
+        WriteBytes(path, c.bytes);
+        EXPECT_EQ(WavLengthMs(path), c.nMs);
+    }
+    EXPECT_EQ(WavLengthMs(dir.Path().string()), std::nullopt) << "a folder";
+}
 
 class ProjectFileVersionTest : public ::testing::Test {
 protected:
@@ -214,6 +268,19 @@ TEST_F(ProjectFileVersionTest, Version674AndCurrent) {
     EXPECT_EQ(g.m_bZoomFull, 0);
     EXPECT_EQ(g.m_bSyncSound, 0);
     EXPECT_EQ(now->m_Settings.m_fPlaybackSpeed, 1.75);
+}
+
+TEST_F(ProjectFileVersionTest, OldSingleFrameSoundsAreMeasuredAgain) {
+    const std::string sound = m_dir.File("voice.wav");
+    WriteBytes(sound, Wav(8000, 19744));
+    CFrameInfo& f = *m_source.FrameAt(0);
+    f.m_pszSound = sound;
+    f.m_bSingleFrameSound = 1;
+    f.m_bPlaySound = 1;
+    f.m_nSoundDuration = 7;
+    // 1.234 s is 123.4 hundredths, rounded up.
+    EXPECT_EQ(OpenOld({.nVersion = 674})->FrameAt(0)->m_nSoundDuration, 124);
+    EXPECT_EQ(OpenOld({.nVersion = 675})->FrameAt(0)->m_nSoundDuration, 7);
 }
 
 TEST_F(ProjectFileVersionTest, LaterVersionsAreRefused) {

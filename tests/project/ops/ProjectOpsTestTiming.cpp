@@ -138,6 +138,19 @@ TEST_F(TimingDataTest, EmptyTextRemovesTheBubbleAndStrayLinesAreIgnored) {
     }
 }
 
+TEST_F(TimingDataTest, DurationsBeyondTheLongestFrameAreIgnored) {
+    const std::string text =
+        "1, 999999, \"N\", \"\"\r\n"
+        "2, 1000000, \"N\", \"\"\r\n"
+        "3, 2147483647, \"N\", \"\"\r\n"
+        "4, 99999999999, \"N\", \"\"\r\n";
+    EXPECT_EQ(ApplyTimingData(m_project, text), 1);
+    EXPECT_EQ(Frame(0).m_nDuration, kMaxFrameDuration);
+    EXPECT_EQ(Frame(1).m_nDuration, 20);
+    EXPECT_EQ(Frame(2).m_nDuration, 30);
+    EXPECT_EQ(Frame(3).m_nDuration, 40);
+}
+
 TEST_F(TimingDataTest, LinesOfALaterProjectApplyAfterTheFramesBeforeIt) {
     EXPECT_EQ(ApplyTimingData(m_project, "1, 77, \"N\", \"third\"\r\n3, 1, \"N\", \"x\"\r\n", 2),
               1);

@@ -102,17 +102,40 @@ TEST(CompositorDamageTest, CutAtEveryByteNeverReadsOutsideTheData) {
             }
             CFrameCompositor compositor(fx.project);
             compositor.SetSources({&file});
+            bool bDamaged = false;
             for (uint32_t i : {0u, 1u, 2u, 3u, 4u, 3u, 2u, 1u, 0u}) {
                 compositor.GoToFrame(i);
                 compositor.ShownPicture();
+                bDamaged = bDamaged || compositor.Damaged();
             }
             // A cut before the last picture leaves table entries beyond the data. (The last
             // picture of a recording's files runs to the end of the data, wherever that is.)
             if (nCut < fx.PictureStart(4)) {
-                EXPECT_TRUE(compositor.Damaged()) << "cut at " << nCut;
+                EXPECT_TRUE(bDamaged) << "cut at " << nCut;
             }
         }
     }
+}
+
+TEST(CompositorDamageTest, DamageStaysWithThePictureUntilAKeyFrameReplacesIt) {
+    SDamageFixture fx(true);
+    // Picture 1's first rectangle claims more bytes than there are: the rest of it is lost.
+    PutU32(fx.data.data() + fx.PictureStart(1) + 1 + 8, kMaxZlibRectBytes + 1);
+    fx.Open();
+    CFrameCompositor compositor(fx.project);
+    compositor.SetSources({&fx.file});
+    std::vector<bool> damaged;
+    for (uint32_t i = 0; i < 5; ++i) {
+        compositor.GoToFrame(i);
+        damaged.push_back(compositor.Damaged());
+    }
+    // Frames 3 and 4 are built on frame 2's picture; the key frame 5 replaces all of it.
+    EXPECT_EQ(damaged, (std::vector<bool>{false, true, true, true, false}));
+    EXPECT_EQ(compositor.Picture().m_Pixels, fx.rec->Screen(4));
+    compositor.GoToFrame(0);
+    EXPECT_FALSE(compositor.Damaged()) << "the first frame starts afresh";
+    compositor.GoToFrame(1);
+    EXPECT_TRUE(compositor.Damaged());
 }
 
 TEST(CompositorDamageTest, BadZlibLengthRaisesTheDamageFlagAndReadsBlack) {

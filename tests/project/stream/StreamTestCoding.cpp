@@ -228,8 +228,10 @@ TEST(StreamFormatTest, OldHeadersHaveNoFlagBytes) {
         bool bOk;
         int nWidth;
         size_t nSize;
+        int nHeight = 480;
     };
     const std::string size640x480("\x80\x02\xE0\x01", 4);
+    const std::string flags("\0\0", 2);
     const std::vector<SCase> cases = {
         {"version 6.64 has the size right after the signature", "Quillomatic06.64" + size640x480,
          true, 640, 20},
@@ -239,7 +241,11 @@ TEST(StreamFormatTest, OldHeadersHaveNoFlagBytes) {
          0},
         {"version without digits", "Quillomatic0x.47" + std::string("\0\0", 2) + size640x480, false,
          0, 0},
-        {"zero width", "Quillomatic07.47" + std::string(6, '\0'), false, 0, 0},
+        // A size that is not one is replaced by 1024 x 768.
+        {"zero width", "Quillomatic07.47" + flags + std::string("\0\0\xE0\x01", 4), true, 1024, 22,
+         768},
+        {"negative height", "Quillomatic07.47" + flags + std::string("\x80\x02\xFF\xFF", 4), true,
+         1024, 22, 768},
         {"too short", "Quillomatic07.47", false, 0, 0},
     };
     for (const SCase& k : cases) {
@@ -249,7 +255,7 @@ TEST(StreamFormatTest, OldHeadersHaveNoFlagBytes) {
         EXPECT_EQ(ParseStreamHeader(bytes, h), k.bOk);
         if (k.bOk) {
             EXPECT_EQ(h.nWidth, k.nWidth);
-            EXPECT_EQ(h.nHeight, 480);
+            EXPECT_EQ(h.nHeight, k.nHeight);
             EXPECT_EQ(h.nSize, k.nSize);
             EXPECT_FALSE(h.bZlibPixels);
         }
