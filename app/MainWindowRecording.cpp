@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "app/CaptureFrameWnd.h"
@@ -24,6 +25,11 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+bool IsRecorderCode(int code) {
+    return code == kHotkeyStop || code == kHotkeyPause || code == kHotkeyChapter ||
+           code == kHotkeyTray || code == kUserStop || code == kUserDiskFull;
+}
 
 bool IsFolder(const std::string& path) {
     std::error_code ec;
@@ -81,9 +87,14 @@ void CMainWindowRecorder::Listen() {
     m_pSocketNotifier =
         std::make_unique<QSocketNotifier>(m_socket.WaitHandle(), QSocketNotifier::Read);
     connect(m_pSocketNotifier.get(), &QSocketNotifier::activated, this, [this] {
-        for (int code : m_socket.TakeCodes()) {
-            OnCommand(code);
-        }
+        // The sender is answered first: a stop may open the stop dialog.
+        m_socket.Serve([this](int code) {
+            if (!IsRecorderCode(code)) {
+                return "no recorder command has the code " + std::to_string(code);
+            }
+            Post([this, code] { OnCommand(code); });
+            return std::string();
+        });
     });
 }
 
