@@ -1,5 +1,4 @@
 #include "app/MainWindow.h"
-#include "project/TimingData.h"
 
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -306,13 +305,9 @@ bool CMainWindow::OpenProject(const std::string& fileName) {
     }
     std::string name = fileName;
     while (true) {
-        SProjectFileHooks hooks;
+        SProjectFileHooks hooks = m_settings.ProjectFileHooks();
         hooks.freeSpace = FreeSpace;
         hooks.addRecentFile = [this](const std::string& n) { AddRecent(n); };
-        hooks.bExportTimingData = m_settings.m_settings.m_bExportTimingData;
-        if (hooks.bExportTimingData) {
-            InstallTimingDataHooks(hooks);
-        }
         auto pFile = std::make_unique<CProjectFile>(*m_pProject, m_prompter, hooks);
         if (pFile->Open(name)) {
             m_pFile = std::move(pFile);

@@ -106,6 +106,8 @@ private:
     void BuildRecordingMenus();
     void EditRecordingOptions();
     void EndRecordingForSessionEnd();
+    // The recording just saved and opened: its durations rounded and the file saved again.
+    void RoundRecordedDurations(bool bNarration);
     // False when the user chose to change the display settings: the program then closes.
     bool CheckTrueColour();
     // Whole-project commands (MainWindowProjectOps.cpp).

@@ -1,7 +1,7 @@
 // The main window's whole-project commands: inserting a duplicate frame, the reach of an edited
-// picture, saving and loading talk-bubble effects, removing deleted frames, combining projects
-// and importing a video. The long ones disable the window while they run and show their
-// progress through the prompter.
+// picture, saving and loading talk-bubble effects, removing deleted frames, combining projects,
+// importing a video and saving the project's settings as the custom defaults. The long ones disable
+// the window while they run and show their progress through the prompter.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -9,6 +9,7 @@
 
 #include "app/ApplyToFollowingDialog.h"
 #include "app/CombineDialog.h"
+#include "app/CustomDefaults.h"
 #include "app/MainWindow.h"
 #include "app/SettingsFiles.h"
 #include "platform/Prompter.h"
@@ -51,6 +52,18 @@ void CMainWindow::BuildProjectOpsMenus() {
     QAction* pCombine = new QAction("Com&bine Quillo movies...", this);
     m_pFileMenu->insertAction(m_pRecentSeparator, pCombine);
     connect(pCombine, &QAction::triggered, this, &CMainWindow::CombineMovies);
+
+    // The open project's settings become the defaults of every project opened or recorded
+    // while "use_custom_defaults" is on.
+    QAction* pDefaults = new QAction("Save Custom &Defaults...", this);
+    m_pFileMenu->insertAction(m_pRecentSeparator, pDefaults);
+    connect(pDefaults, &QAction::triggered, this, [this] {
+        if (m_bHasProject) {
+            SaveCustomDefaults(m_prompter, m_settings.Folder(), *m_pProject);
+        }
+    });
+    connect(m_pFileMenu, &QMenu::aboutToShow, this,
+            [this, pDefaults] { pDefaults->setEnabled(m_bHasProject); });
 
     QMenu* pFrameMenu = menuBar()->addMenu("F&rame");
     QAction* pDuplicate = pFrameMenu->addAction("Insert &Duplicate Frame");

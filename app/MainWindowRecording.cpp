@@ -21,6 +21,8 @@
 #include "app/RecordingOptionsDialog.h"
 #include "app/SettingsFiles.h"
 #include "platform/Prompter.h"
+#include "project/FrameTiming.h"
+#include "project/ProjectFile.h"
 
 namespace fs = std::filesystem;
 
@@ -248,6 +250,7 @@ bool CMainWindowRecorder::OpenRecordedProject(const std::string& fileName) {
     if (!m_window.OpenProject(fileName)) {
         return false;
     }
+    m_window.RoundRecordedDurations(m_narration.Recording());
     m_window.ShowFrame(0);
     return true;
 }
@@ -302,6 +305,16 @@ void CMainWindow::StartRecording() {
 
 void CMainWindow::EndRecordingForSessionEnd() {
     m_pRecorder->Recorder().EndSession();
+}
+
+void CMainWindow::RoundRecordedDurations(bool bNarration) {
+    QuantiseRecordedDurations(*m_pProject, bNarration);
+    UpdateStartTimes(*m_pProject);
+    // The file holds the rounded durations, and the custom defaults applied at the open, from
+    // the start; unsaved they are asked about at the close.
+    if (!m_pFile->Save()) {
+        m_bModified = true;
+    }
 }
 
 bool CMainWindow::CheckTrueColour() {

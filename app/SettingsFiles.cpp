@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/CustomDefaults.h"
+#include "project/TimingData.h"
 
 CSettingsFiles::CSettingsFiles(CRegistryValues registry, std::string programFolder,
                                std::optional<std::string> folder)
@@ -37,7 +38,9 @@ bool CSettingsFiles::Exit() {
 
 SProjectFileHooks CSettingsFiles::ProjectFileHooks() const {
     SProjectFileHooks hooks;
-    hooks.bExportTimingData = m_settings.m_bExportTimingData;
+    if (m_settings.m_bExportTimingData) {
+        InstallTimingDataHooks(hooks);
+    }
     if (m_settings.m_bUseCustomDefaults) {
         hooks.applyCustomDefaults = [this](CDemoProject& project) {
             ApplyCustomDefaults(m_folder, project);

@@ -19,6 +19,7 @@
 #include "platform/X11ScreenSource.h"
 #include "platform/X11WindowSource.h"
 #include "project/DemoProject.h"
+#include "project/FrameTiming.h"
 #include "project/ProjectFile.h"
 #include "recording/HeadlessCaptureArea.h"
 #include "recording/HeadlessRecorder.h"
@@ -251,6 +252,9 @@ int RunRecord(std::span<const std::string> args) {
         return Failure(kName, "the temporary files could not be written");
     }
 
+    // Nobody edits a recording of this command: its durations are rounded as the editor
+    // rounds those of a fresh recording, before the project is written.
+    QuantiseRecordedDurations(project, false);
     g_pSaving.store(&prompter);
     CProjectFile projectFile(project, prompter);
     const bool bSaved = projectFile.SaveNewRecording(files, out);

@@ -467,13 +467,7 @@ void CProjectFile::FinishOpen(const std::string& fileName) {
     if (m_hooks.applyCustomDefaults) {
         m_hooks.applyCustomDefaults(p);
     }
-    std::int32_t time = 0;
-    for (CFrameInfo* f = p.FirstFrame(); f != nullptr; f = f->m_pNext) {
-        f->m_nStartTime = time;
-        if (f->m_bDeleted == 0) {
-            time += EffectiveDuration(*f, p.m_fSwfDelayScale);
-        }
-    }
+    UpdateStartTimes(p);
     p.SetCurrentFrame(0);
     if (m_hooks.addRecentFile) {
         m_hooks.addRecentFile(fileName);

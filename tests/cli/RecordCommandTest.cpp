@@ -212,6 +212,11 @@ TEST_F(RecordCommand, OtherCommandsReachTheRecordingAndARefusalIsReported) {
     EXPECT_EQ(std::u16string(CChapter(*project.FirstFrame()).Title()), u"Chapter 1");
     // The first frame lasted through the pause: the red box came only after the resume.
     EXPECT_GE(project.FirstFrame()->m_nDuration, 150);
+    // Durations of a fresh recording are rounded to multiples of 5 hundredths.
+    for (const CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        EXPECT_EQ(f->m_nDuration % 5, 0) << f->m_nDuration;
+        EXPECT_EQ(f->m_nRecordedDuration % 5, 0) << f->m_nRecordedDuration;
+    }
 }
 
 TEST_F(RecordCommand, StopWithoutARecordingFails) {
