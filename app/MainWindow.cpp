@@ -23,6 +23,7 @@
 #include <fstream>
 
 #include "app/CaptureControls.h"
+#include "app/CrashSave.h"
 #include "app/FramePreview.h"
 #include "app/MainWindowRecording.h"
 #include "app/RecoveryDialog.h"
@@ -527,6 +528,15 @@ bool CMainWindow::EmergencySave(bool bAskName) {
         name = *chosen;
     }
     return m_pFile->SaveAs(name);
+}
+
+void CMainWindow::PrepareCrashSave() {
+    SProjectCopyPlan plan;
+    if (!m_bHasProject || !m_bModified || !PrepareProjectCopy(*m_pFile, *m_pProject, plan)) {
+        DropCrashSave();
+        return;
+    }
+    KeepCrashSave(std::move(plan), ProjectFolder() + ProjectStem() + "_recovered.lumo");
 }
 
 void CMainWindow::CloseForAutosave() {
