@@ -208,15 +208,20 @@ TEST_F(RecordCommand, OtherCommandsReachTheRecordingAndARefusalIsReported) {
     CProjectFile file(project, prompter, {.bReadOnly = true});
     ASSERT_TRUE(file.Open(m_dir.File("commands.lumo"))) << prompter.Transcript();
     ASSERT_GE(project.FrameCount(), 2u);
-    ASSERT_TRUE(project.FirstFrame()->HasChapter());
-    EXPECT_EQ(std::u16string(CChapter(*project.FirstFrame()).Title()), u"Chapter 1");
-    // The first frame lasted through the pause: the red box came only after the resume.
-    EXPECT_GE(project.FirstFrame()->m_nDuration, 150);
+    // The frame shown at the pause lasted through it: the red box came only after the resume.
     // Durations of a fresh recording are rounded to multiples of 5 hundredths.
+    std::vector<std::u16string> chapters;
+    int32_t longest = 0;
     for (const CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        if (f->HasChapter()) {
+            chapters.emplace_back(CChapter(*f).Title());
+        }
         EXPECT_EQ(f->m_nDuration % 5, 0) << f->m_nDuration;
         EXPECT_EQ(f->m_nRecordedDuration % 5, 0) << f->m_nRecordedDuration;
+        longest = std::max(longest, f->m_nDuration);
     }
+    EXPECT_GE(longest, 150);
+    EXPECT_EQ(chapters, std::vector<std::u16string>{u"Chapter 1"});
 }
 
 TEST_F(RecordCommand, StopWithoutARecordingFails) {
