@@ -1,5 +1,4 @@
 #include "app/MainWindow.h"
-#include "project/ops/TimingData.h"
 
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -24,6 +23,7 @@
 #include <fstream>
 
 #include "app/CaptureController.h"
+#include "app/CrashSave.h"
 #include "app/FramePreview.h"
 #include "app/ProjectOpsController.h"
 #include "app/RecordingController.h"
@@ -310,16 +310,12 @@ bool CMainWindow::OpenProject(const std::string& fileName) {
     }
     std::string name = fileName;
     while (true) {
-        SProjectFileHooks hooks;
+        SProjectFileHooks hooks = m_settings.ProjectFileHooks();
         hooks.freeSpace = FreeSpace;
         hooks.addRecentFile = [this](const std::string& n) { AddRecent(n); };
         hooks.askRecordingSize = [this](int32_t& width, int32_t& height) {
             AskRecordingSize(this, width, height);
         };
-        hooks.bExportTimingData = m_settings.m_settings.m_bExportTimingData;
-        if (hooks.bExportTimingData) {
-            InstallTimingDataHooks(hooks);
-        }
         auto pFile = std::make_unique<CProjectFile>(*m_pProject, m_prompter, hooks);
         if (pFile->Open(name)) {
             m_pFile = std::move(pFile);
@@ -564,6 +560,15 @@ bool CMainWindow::EmergencySave(bool bAskName) {
         name = *chosen;
     }
     return m_pFile->SaveAs(name);
+}
+
+void CMainWindow::PrepareCrashSave() {
+    SProjectCopyPlan plan;
+    if (!m_bHasProject || !m_bModified || !PrepareProjectCopy(*m_pFile, *m_pProject, plan)) {
+        DropCrashSave();
+        return;
+    }
+    KeepCrashSave(std::move(plan), ProjectFolder() + ProjectStem() + "_recovered.lumo");
 }
 
 void CMainWindow::CloseForAutosave() {

@@ -87,6 +87,8 @@ public:
     void CloseForAutosave();
     // Saves the work under "<name>_recovered.lumo", asking for the name when `bAskName`.
     bool EmergencySave(bool bAskName);
+    // Prepares what a crash saves: unsaved work under "<name>_recovered.lumo", or nothing.
+    void PrepareCrashSave();
 
     // Arguments of the fresh instance to start once the window has closed, if any.
     const std::optional<std::vector<std::string>>& RestartRequest() const { return m_restart; }

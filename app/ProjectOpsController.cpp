@@ -1,7 +1,6 @@
-// The long commands disable the window while they run and show their progress through the
-// prompter.
+// The whole-project commands, and saving the project's settings as the custom defaults. The long
+// commands disable the window while they run and show their progress through the prompter.
 #include "app/ProjectOpsController.h"
-
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +19,7 @@
 #include "project/ops/TimingData.h"
 #include "project/ops/VideoImport.h"
 #include "project/stream/FrameCompositor.h"
+#include "settings/CustomDefaults.h"
 #include "settings/SettingsFiles.h"
 #include "video/VideoGrabber.h"
 
@@ -53,6 +53,19 @@ void CProjectOpsController::BuildMenus(QMenuBar& menuBar, QMenu& fileMenu, QActi
     QAction* pCombine = new QAction("Com&bine Quillo movies...", &fileMenu);
     fileMenu.insertAction(pBefore, pCombine);
     connect(pCombine, &QAction::triggered, this, &CProjectOpsController::CombineMovies);
+
+    // The open project's settings become the defaults of every project opened or recorded
+    // while "use_custom_defaults" is on.
+    QAction* pDefaults = new QAction("Save Custom &Defaults...", &fileMenu);
+    fileMenu.insertAction(pBefore, pDefaults);
+    connect(pDefaults, &QAction::triggered, this, [this] {
+        if (m_window.HasProject()) {
+            SaveCustomDefaults(m_window.Prompter(), m_window.Settings().Folder(),
+                               m_window.Project());
+        }
+    });
+    connect(&fileMenu, &QMenu::aboutToShow, this,
+            [this, pDefaults] { pDefaults->setEnabled(m_window.HasProject()); });
 
     QMenu* pFrameMenu = menuBar.addMenu("F&rame");
     QAction* pDuplicate = pFrameMenu->addAction("Insert &Duplicate Frame");

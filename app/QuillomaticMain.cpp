@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QTimer>
 #include <clocale>
 
 #include "app/CrashReport.h"
+#include "app/CrashSave.h"
 #include "app/EmergencySave.h"
 #include "app/MainWindow.h"
 #include "app/QtPrompter.h"
@@ -18,12 +20,13 @@ namespace {
 
 CMainWindow* g_pMainWindow = nullptr;
 
-// Runs from the fatal-signal handler: whatever can be saved is saved without asking.
+// Runs from the fatal-signal handler: the unsaved work prepared last is saved without asking.
 void EmergencySaveOnCrash() {
-    if (g_pMainWindow != nullptr && g_pMainWindow->Modified()) {
-        g_pMainWindow->EmergencySave(false);
-    }
+    RunCrashSave();
 }
+
+// How often the copy that a crash saves is brought up to date while there are unsaved changes.
+constexpr int kCrashSaveRefreshMs = 1000;
 
 }  // namespace
 
@@ -68,6 +71,10 @@ int main(int argc, char** argv) {
     CSessionEndWatcher session;
     QObject::connect(&session, &CSessionEndWatcher::sessionEnding, &window,
                      &CMainWindow::CloseForAutosave);
+
+    QTimer crashSaveRefresh;
+    QObject::connect(&crashSaveRefresh, &QTimer::timeout, &window, &CMainWindow::PrepareCrashSave);
+    crashSaveRefresh.start(kCrashSaveRefreshMs);
 
     window.StartUp();
     window.show();

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "app/CaptureFrameWnd.h"
@@ -19,11 +20,18 @@
 #include "app/RecordingDialogs.h"
 #include "app/RecordingOptionsDialog.h"
 #include "platform/Prompter.h"
+#include "project/file/ProjectFile.h"
+#include "project/model/FrameTiming.h"
 #include "settings/SettingsFiles.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+bool IsRecorderCode(int code) {
+    return code == kHotkeyStop || code == kHotkeyPause || code == kHotkeyChapter ||
+           code == kHotkeyTray || code == kUserStop || code == kUserDiskFull;
+}
 
 bool IsFolder(const std::string& path) {
     std::error_code ec;
@@ -81,9 +89,14 @@ void CRecordingController::Listen() {
     m_pSocketNotifier =
         std::make_unique<QSocketNotifier>(m_socket.WaitHandle(), QSocketNotifier::Read);
     connect(m_pSocketNotifier.get(), &QSocketNotifier::activated, this, [this] {
-        for (int code : m_socket.TakeCodes()) {
-            OnCommand(code);
-        }
+        // The sender is answered first: a stop may open the stop dialog.
+        m_socket.Serve([this](int code) {
+            if (!IsRecorderCode(code)) {
+                return "no recorder command has the code " + std::to_string(code);
+            }
+            Post([this, code] { OnCommand(code); });
+            return std::string();
+        });
     });
 }
 
@@ -237,6 +250,7 @@ bool CRecordingController::OpenRecordedProject(const std::string& fileName) {
     if (!m_window.OpenProject(fileName)) {
         return false;
     }
+    RoundRecordedDurations(m_narration.Recording());
     m_window.ShowFrame(0);
     return true;
 }
@@ -290,6 +304,17 @@ void CRecordingController::StartRecording() {
 
 void CRecordingController::EndForSessionEnd() {
     m_recorder.EndSession();
+}
+
+void CRecordingController::RoundRecordedDurations(bool bNarration) {
+    CDemoProject& project = m_window.Project();
+    QuantiseRecordedDurations(project, bNarration);
+    UpdateStartTimes(project);
+    // The file holds the rounded durations, and the custom defaults applied at the open, from
+    // the start; unsaved they are asked about at the close.
+    if (!m_window.File().Save()) {
+        m_window.MarkModified();
+    }
 }
 
 bool CRecordingController::CheckTrueColour() {

@@ -71,6 +71,8 @@ public:
     int Beeps() const { return m_nBeeps; }
 
 private:
+    // The recording just saved and opened: its durations rounded and the file saved again.
+    void RoundRecordedDurations(bool bNarration);
     void OnCommand(int code);
     void EditOptions();
 

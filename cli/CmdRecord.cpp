@@ -1,4 +1,3 @@
-#include <poll.h>
 #include <signal.h>
 #include <sys/statvfs.h>
 
@@ -7,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
@@ -22,9 +20,9 @@
 #include "platform/X11WindowSource.h"
 #include "project/file/ProjectFile.h"
 #include "project/model/DemoProject.h"
+#include "project/model/FrameTiming.h"
 #include "recording/HeadlessCaptureArea.h"
 #include "recording/HeadlessRecorder.h"
-#include "recording/Recorder.h"
 #include "recording/ScreenGrabber.h"
 
 namespace {
@@ -88,43 +86,6 @@ const char* EndText(CHeadlessRecorder::EEnd end) {
     }
     return "";
 }
-
-// Listens for the stop command of `quillo stop` while the recording runs; it ends the recording
-// as a signal does.
-class CStopListener {
-public:
-    CStopListener() {
-        if (!m_socket.Listen(RecorderSocketPath())) {
-            std::fprintf(stderr, "quillo record: %s quillo stop cannot reach this recording.\n",
-                         m_socket.Error().c_str());
-            return;
-        }
-        m_thread = std::thread([this] {
-            while (m_bListening.load()) {
-                pollfd p{m_socket.WaitHandle(), POLLIN, 0};
-                if (::poll(&p, 1, 100) <= 0) {
-                    continue;
-                }
-                for (int code : m_socket.TakeCodes()) {
-                    if (code == kHotkeyStop || code == kUserStop) {
-                        g_interrupted.store(true);
-                    }
-                }
-            }
-        });
-    }
-    ~CStopListener() {
-        m_bListening.store(false);
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
-    }
-
-private:
-    CCommandSocket m_socket;
-    std::atomic<bool> m_bListening{true};
-    std::thread m_thread;
-};
 
 }  // namespace
 
@@ -273,11 +234,15 @@ int RunRecord(std::span<const std::string> args) {
     action.sa_handler = OnSignal;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    CHeadlessRecorder::EEnd end = CHeadlessRecorder::EEnd::Failed;
-    {
-        CStopListener listener;
-        end = recorder.Record(grabber, static_cast<uint32_t>(seconds * 1000), &g_interrupted);
+    // `quillo stop` and its other codes reach the recording through this socket.
+    CCommandSocket commands;
+    if (!commands.Listen(RecorderSocketPath())) {
+        std::fprintf(stderr, "quillo record: %s quillo stop cannot reach this recording.\n",
+                     commands.Error().c_str());
     }
+    const CHeadlessRecorder::EEnd end =
+        recorder.Record(grabber, static_cast<uint32_t>(seconds * 1000), &g_interrupted, &commands);
+    commands.Close();
     if (end == CHeadlessRecorder::EEnd::Failed) {
         grabber.Stream().Discard();
         return Failure(kName, "the recording could not be made");
@@ -287,6 +252,9 @@ int RunRecord(std::span<const std::string> args) {
         return Failure(kName, "the temporary files could not be written");
     }
 
+    // Nobody edits a recording of this command: its durations are rounded as the editor
+    // rounds those of a fresh recording, before the project is written.
+    QuantiseRecordedDurations(project, false);
     g_pSaving.store(&prompter);
     CProjectFile projectFile(project, prompter);
     const bool bSaved = projectFile.SaveNewRecording(files, out);

@@ -17,7 +17,8 @@ std::span<const SCommand> AllCommands() {
             false, RunRecord},
         SCommand{"stop", "[--code N] [--socket PATH]",
                  "stop the user's running recording (--code sends another recorder command: "
-                 "19 pause or resume, 67 chapter, 72 tray icon)",
+                 "19 pause or resume, 67 chapter, 72 tray icon of the desktop program); fails with "
+                 "the reason when the recording refuses the command",
                  false, RunStop},
         SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse]",
                  "rebuild a project from a damaged capture file or project file", false,

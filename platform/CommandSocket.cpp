@@ -11,11 +11,13 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
 constexpr int kAnswerWaitMs = 3000;
 constexpr int kCodeWaitMs = 500;
+constexpr std::string_view kRefused = "refused: ";
 
 bool MakeAddress(const std::string& path, sockaddr_un& address) {
     if (path.empty() || path.size() >= sizeof address.sun_path) {
@@ -31,7 +33,7 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
 std::string ReadLine(int fd, int waitMs) {
     std::string line;
     char buffer[32];
-    while (line.size() < 64 && line.find('\n') == std::string::npos) {
+    while (line.size() < 256 && line.find('\n') == std::string::npos) {
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, waitMs) <= 0) {
             break;
@@ -125,27 +127,27 @@ void CCommandSocket::Close() {
     }
 }
 
-std::vector<int> CCommandSocket::TakeCodes() {
-    std::vector<int> codes;
+void CCommandSocket::Serve(const TCodeHandler& handle) {
     if (m_fd < 0) {
-        return codes;
+        return;
     }
     for (;;) {
         const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) {
-            return codes;
+            return;
         }
         const std::string line = ReadLine(client, kCodeWaitMs);
         int code = 0;
         const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), code);
-        if (ec == std::errc() && end == line.data() + line.size()) {
-            WriteText(client, "ok\n");
-            // Code 0 only asks whether somebody listens.
-            if (code != 0) {
-                codes.push_back(code);
-            }
-        } else {
+        if (ec != std::errc() || end != line.data() + line.size()) {
             WriteText(client, "bad code\n");
+        } else if (code == 0) {
+            // Code 0 only asks whether somebody listens.
+            WriteText(client, "ok\n");
+        } else {
+            const std::string refusal = handle(code);
+            WriteText(client, refusal.empty() ? std::string("ok\n")
+                                              : std::string(kRefused) + refusal + "\n");
         }
         ::close(client);
     }
@@ -170,6 +172,11 @@ bool SendRecorderCode(const std::string& path, int code, std::string& error) {
     WriteText(fd, std::to_string(code) + "\n");
     const std::string answer = ReadLine(fd, kAnswerWaitMs);
     ::close(fd);
+    if (answer.starts_with(kRefused)) {
+        error = "the recording refused command " + std::to_string(code) + ": " +
+                answer.substr(kRefused.size());
+        return false;
+    }
     if (answer != "ok") {
         error =
             answer.empty() ? "the recording did not answer" : "the recording answered " + answer;

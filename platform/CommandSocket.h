@@ -1,10 +1,11 @@
 // How other programs of the same user reach a running recording: a local socket on which one
 // connection carries one recorder command code as a decimal line ("27\n" stops the
-// recording) and is answered with "ok\n". The recorder listens; `quillo stop` sends.
+// recording) and is answered with "ok\n", or with "refused: <reason>\n" when the recorder
+// does not act on it. The recorder listens; `quillo stop` sends.
 #pragma once
 
+#include <functional>
 #include <string>
-#include <vector>
 
 // The socket of the user's recorder: "quillo-recorder" in $XDG_RUNTIME_DIR, else in a folder
 // "quillo-<uid>" of the system's temporary folder that only the user may enter.
@@ -24,8 +25,11 @@ public:
     const std::string& Error() const { return m_strError; }
     // Readable when a sender waits; -1 when not listening.
     int WaitHandle() const { return m_fd; }
-    // Accepts the waiting senders and returns their codes in order; never blocks for long.
-    std::vector<int> TakeCodes();
+    // What the listener makes of one code: empty when it acts on it, else why it does not.
+    using TCodeHandler = std::function<std::string(int code)>;
+    // Accepts the waiting senders, hands their codes in order to `handle` and answers each
+    // sender with the outcome; never blocks for long.
+    void Serve(const TCodeHandler& handle);
 
 private:
     int m_fd = -1;
@@ -34,5 +38,5 @@ private:
 };
 
 // Sends one code to the recorder listening at `path` and waits for its answer. False, with the
-// reason, when nobody listens or no answer came.
+// reason, when nobody listens, no answer came or the recorder refused the code.
 bool SendRecorderCode(const std::string& path, int code, std::string& error);

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "recording/Recorder.h"
+
 namespace {
 bool Reached(uint32_t now, uint32_t due) {
     return static_cast<int32_t>(now - due) >= 0;
@@ -34,11 +36,37 @@ void CHeadlessRecorder::PostPauseCommand() {
     }
 }
 
+std::string CHeadlessRecorder::OnCommand(int code, CDemoProject& project) {
+    switch (code) {
+        case kHotkeyStop:
+        case kUserStop:
+            m_bStopCommand = true;
+            return {};
+        case kHotkeyPause:
+            PostPauseCommand();
+            return {};
+        case kHotkeyChapter:
+            if (project.LastFrame() == nullptr) {
+                return "no frame has been recorded yet";
+            }
+            MarkRecordedChapter(*project.LastFrame(), ++m_nChapters);
+            return {};
+        case kHotkeyTray:
+            return "a recording without a window has no tray icon";
+        default:
+            return "no recorder command has the code " + std::to_string(code);
+    }
+}
+
 void CHeadlessRecorder::WaitUntilDue(const std::atomic<bool>* interrupt, uint32_t endMs,
-                                     bool limited) {
+                                     bool limited, CCommandSocket* pCommands,
+                                     CDemoProject& project) {
     for (;;) {
+        if (pCommands != nullptr) {
+            pCommands->Serve([&](int code) { return OnCommand(code, project); });
+        }
         const uint32_t now = m_clock.NowMs();
-        if (Reached(now, m_nDue) || (limited && Reached(now, endMs)) ||
+        if (Reached(now, m_nDue) || (limited && Reached(now, endMs)) || m_bStopCommand ||
             (interrupt != nullptr && interrupt->load())) {
             return;
         }
@@ -52,7 +80,9 @@ void CHeadlessRecorder::WaitUntilDue(const std::atomic<bool>* interrupt, uint32_
 }
 
 CHeadlessRecorder::EEnd CHeadlessRecorder::Record(CScreenGrabber& grabber, uint32_t durationMs,
-                                                  const std::atomic<bool>* interrupt) {
+                                                  const std::atomic<bool>* interrupt,
+                                                  CCommandSocket* pCommands) {
+    m_bStopCommand = false;
     m_events.DrainAutoEvents();
     m_bInputActive = m_pInput != nullptr && m_pInput->Start();
     grabber.BeginSampling();
@@ -61,9 +91,13 @@ CHeadlessRecorder::EEnd CHeadlessRecorder::Record(CScreenGrabber& grabber, uint3
     const bool limited = durationMs > 0;
     EEnd end = EEnd::TimeUp;
     while (!m_bClosed) {
-        WaitUntilDue(interrupt, endMs, limited);
+        WaitUntilDue(interrupt, endMs, limited, pCommands, grabber.Project());
         if (interrupt != nullptr && interrupt->load()) {
             end = EEnd::Interrupted;
+            break;
+        }
+        if (m_bStopCommand) {
+            end = EEnd::Stopped;
             break;
         }
         if (limited && Reached(m_clock.NowMs(), endMs)) {

@@ -30,6 +30,11 @@ bool Readable(const std::string& path) {
 
 }  // namespace
 
+void MarkRecordedChapter(CFrameInfo& frame, int nChapter) {
+    const std::string title = "Chapter " + std::to_string(nChapter);
+    CChapter::Set(frame, std::u16string(title.begin(), title.end()));
+}
+
 CRecorder::CRecorder(const SRecorderServices& services, SRecorderSetup setup)
     : m_project(services.project),
       m_window(services.window),
@@ -207,9 +212,7 @@ void CRecorder::MarkChapter() {
         return;
     }
     m_window.PlaySnapshotSound();
-    ++m_nChapters;
-    const std::string title = "Chapter " + std::to_string(m_nChapters);
-    CChapter::Set(*pFrame, std::u16string(title.begin(), title.end()));
+    MarkRecordedChapter(*pFrame, ++m_nChapters);
 }
 
 void CRecorder::ShowStateIcon() {

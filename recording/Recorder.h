@@ -22,6 +22,7 @@
 #include "recording/RecorderWindow.h"
 
 class CDemoProject;
+class CFrameInfo;
 class CScreenGrabber;
 
 // Codes of the recorder command, as the hot keys and other programs send them.
@@ -39,6 +40,9 @@ inline constexpr const char* kDiscardText = "Discard current recording?     ";
 inline constexpr const char* kDiscardCaption = "Start a new recording";
 inline constexpr const char* kSaveBeforeExitText = "Save recording before exiting ?     ";
 inline constexpr const char* kCannotOpenCapturedText = "Unable to open captured demo.    ";
+
+// Heads a frame "Chapter <nChapter>", as the chapter key does while recording.
+void MarkRecordedChapter(CFrameInfo& frame, int nChapter);
 
 struct SRecorderServices {
     CDemoProject& project;  // the recording's own project, never the editor's

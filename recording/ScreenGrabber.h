@@ -81,6 +81,7 @@ public:
     uint32_t TakeDelayStamp(uint32_t t) { return m_stamper.Take(t); }
 
     CCaptureStream& Stream() { return m_stream; }
+    CDemoProject& Project() { return m_project; }
     CCursorSampler& Sampler() { return m_sampler; }
     const STickTiming& Timing() const { return m_timing; }
     uint32_t TickCount() const { return m_nTicks; }

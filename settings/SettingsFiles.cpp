@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "project/ops/TimingData.h"
 #include "settings/CustomDefaults.h"
 
 CSettingsFiles::CSettingsFiles(CRegistryValues registry, std::string programFolder,
@@ -37,7 +38,9 @@ bool CSettingsFiles::Exit() {
 
 SProjectFileHooks CSettingsFiles::ProjectFileHooks() const {
     SProjectFileHooks hooks;
-    hooks.bExportTimingData = m_settings.m_bExportTimingData;
+    if (m_settings.m_bExportTimingData) {
+        InstallTimingDataHooks(hooks);
+    }
     if (m_settings.m_bUseCustomDefaults) {
         hooks.applyCustomDefaults = [this](CDemoProject& project) {
             ApplyCustomDefaults(m_folder, project);

@@ -23,8 +23,9 @@ public:
     // one of them could not be written.
     bool Exit();
 
-    // What the project file needs from these settings: timing data switch, custom defaults,
-    // recent files are the caller's.
+    // What the project file needs from these settings: the timing data file written at every
+    // save and read at every open, and the custom defaults applied at every open, each when
+    // switched on. Free space and recent files are the caller's.
     SProjectFileHooks ProjectFileHooks() const;
 
     const CSettingsFolder& Folder() const { return m_folder; }

@@ -502,14 +502,7 @@ void CProjectFile::FinishOpen(const std::string& fileName) {
     if (m_hooks.applyCustomDefaults) {
         m_hooks.applyCustomDefaults(p);
     }
-    // Durations from older files or other programs may add up beyond the field.
-    std::int64_t time = 0;
-    for (CFrameInfo* f = p.FirstFrame(); f != nullptr; f = f->m_pNext) {
-        f->m_nStartTime = static_cast<std::int32_t>(std::min<std::int64_t>(time, INT32_MAX));
-        if (f->m_bDeleted == 0) {
-            time += EffectiveDuration(*f, p.m_fSwfDelayScale);
-        }
-    }
+    UpdateStartTimes(p);
     p.SetCurrentFrame(0);
     if (m_hooks.addRecentFile) {
         m_hooks.addRecentFile(fileName);

@@ -76,6 +76,16 @@ void QuantiseRecordedDurations(CDemoProject& project, bool bNarration) {
     }
 }
 
+void UpdateStartTimes(CDemoProject& project) {
+    int64_t time = 0;
+    for (CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        f->m_nStartTime = ClampToInt32(time);
+        if (f->m_bDeleted == 0) {
+            time += EffectiveDuration(*f, project.m_fSwfDelayScale);
+        }
+    }
+}
+
 int32_t SingleFrameSoundLength(const CFrameRecord& frame, std::optional<int64_t> nSoundLengthMs) {
     if (!frame.m_bSingleFrameSound || !frame.m_bPlaySound || !frame.HasSound() || !nSoundLengthMs ||
         *nSoundLengthMs <= 0) {

@@ -27,6 +27,10 @@ int32_t EffectiveDuration(const CFrameRecord& frame, float fSwfDelayScale);
 // rounded durations before it.
 void QuantiseRecordedDurations(CDemoProject& project, bool bNarration);
 
+// Gives every frame the time at which the movie shows it: the effective durations of the
+// frames before it that are not deleted.
+void UpdateStartTimes(CDemoProject& project);
+
 // The length of a frame's single-frame sound in 1/100 s, rounded up: non-zero only with
 // "Single frame", "Play sound file" and a sound of known length (nSoundLengthMs).
 int32_t SingleFrameSoundLength(const CFrameRecord& frame, std::optional<int64_t> nSoundLengthMs);

@@ -1,6 +1,6 @@
 // The main window's whole-project commands under Qt's offscreen platform: "Insert Duplicate
-// Frame" on the shown frame, "Remove..." of the deleted frames, the reach of an edited picture
-// and the talk-bubble effect files.
+// Frame" on the shown frame, "Remove..." of the deleted frames, the custom defaults, the reach
+// of an edited picture and the talk-bubble effect files.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -186,6 +186,31 @@ TEST_F(ProjectOpsWindowTest, ANewProjectNeverTakesThePlaceOfTheOpenOne) {
     EXPECT_EQ(m_prompter.Transcript(), inUse + inUse);
     EXPECT_EQ(before(), bytes);
     EXPECT_TRUE(fs::exists(m_dir.File("kept.lumo")));
+}
+
+TEST_F(ProjectOpsWindowTest, CustomDefaultsSavedFromTheProjectApplyToProjectsOpenedLater) {
+    m_window->Project().m_crDefaultBubble = 0x123456;
+    m_window->Project().m_fSwfDelayScale = 2.5f;
+    QAction* pSave = Action("Save Custom &Defaults...");
+    ASSERT_NE(pSave, nullptr);
+    const std::string defaults = m_dir.File("home/Quillomatic/QuillomaticCustom.ini");
+    m_prompter.QueueAnswer(EMsgAnswer::No);
+    pSave->trigger();
+    EXPECT_FALSE(fs::exists(defaults));
+    m_prompter.QueueAnswer(EMsgAnswer::Yes);
+    pSave->trigger();
+    ASSERT_TRUE(fs::exists(defaults)) << m_prompter.Transcript();
+
+    const std::string other = m_dir.File("other.lumo");
+    ASSERT_TRUE(MakeTestProject(m_temp, other, m_durations));
+    for (const bool bUse : {false, true}) {
+        SCOPED_TRACE(bUse ? "use_custom_defaults on" : "use_custom_defaults off");
+        m_startup->Settings().m_settings.m_bUseCustomDefaults = bUse;
+        CMainWindow window(m_startup->Settings(), SCommandLine{}, m_prompter);
+        ASSERT_TRUE(window.OpenProject(other)) << m_prompter.Transcript();
+        EXPECT_EQ(window.Project().m_crDefaultBubble, bUse ? 0x123456 : kDefaultBubbleColor);
+        EXPECT_EQ(window.Project().m_fSwfDelayScale, bUse ? 2.5f : 1.0f);
+    }
 }
 
 // Frame 2 carries an edited layer picture: a green bar, 40 x 20, centred at (140, 90) to

@@ -151,6 +151,9 @@ TEST_F(RecordingTestProgram, CommandLineRecordingIsSavedHoweverItIsStopped) {
         EXPECT_EQ(project.m_nWidth, 314);
         EXPECT_EQ(project.m_nHeight, 234);
         EXPECT_GT(project.FrameCount(), 3u);
+        for (const CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+            EXPECT_EQ(f->m_nDuration % 5, 0) << "durations are rounded after recording";
+        }
     }
 }
 

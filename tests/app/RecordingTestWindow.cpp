@@ -1,7 +1,8 @@
 // The main window's recording on a private X server, in this process: recording keys that do
 // not fit the state only beep, the pause key starts a recording, the stop dialog's "Stop and
 // Save" opens the new project in the editor on its first frame, and afterwards the keys leave
-// the open project alone; a selected area moved while paused is recorded at its new place.
+// the open project alone; a selected area moved while paused is recorded at its new place; the
+// saved recording opens with rounded durations, the custom defaults and its timing data file.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,8 +11,10 @@
 #include <QPushButton>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,7 +24,12 @@
 #include "app/RecordingController.h"
 #include "app/RecordingOptionsDialog.h"
 #include "app/Startup.h"
+#include "platform/AtomicFile.h"
 #include "platform/ScriptedPrompter.h"
+#include "project/file/ProjectFile.h"
+#include "project/model/DemoProject.h"
+#include "project/ops/TimingData.h"
+#include "settings/CustomDefaults.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDrawer.h"
 #include "tests/support/TestKeyboard.h"
@@ -194,6 +202,74 @@ TEST_F(RecordingTestWindow, APausedFrameMovedElsewhereRecordsThereWithTheSameSiz
     EXPECT_EQ(colourAt(last, 40, 50), 0x3060A0u);
     EXPECT_EQ(colourAt(last, 60, 50), 0xE02020u);
     EXPECT_EQ(colourAt(last, 140, 80), 0xE02020u);
+    window.close();
+}
+
+TEST_F(RecordingTestWindow, TheSavedRecordingGetsRoundedDurationsCustomDefaultsAndTimingData) {
+    auto pStartup = Start({});
+    CStartup& startup = *pStartup;
+    startup.Settings().m_state.m_nCaptureMode = static_cast<int32_t>(ECaptureMode::FullScreen);
+    startup.Settings().m_settings.m_bUseCustomDefaults = true;
+    startup.Settings().m_settings.m_bExportTimingData = true;
+    CProjectSettings defaults;
+    defaults.m_block.m_crBubble = 0x123456;
+    defaults.m_fSwfDelayScale = 2.5;
+    ASSERT_TRUE(WriteFileAtomically(startup.Settings().Folder().File(CCustomDefaults::kFileName),
+                                    CCustomDefaults::Serialize(defaults)));
+    CScriptedPrompter prompter;
+    const std::string saved = m_dir.File("rounded.lumo");
+    prompter.QueueFileName(saved);
+    SMainWindowHooks hooks;
+    hooks.askStop = [] { return EStopAnswer::StopAndSave; };
+    CMainWindow window(startup.Settings(), startup.CommandLine(), prompter, hooks);
+    window.StartUp();
+    window.show();
+    CMainWindowRecorder& recording = window.Recording();
+
+    // Changes at uneven times give recorded durations that are no multiples of 5.
+    CTestDrawer drawer(m_server.Display());
+    ASSERT_TRUE(drawer.Ok());
+    drawer.Fill(0, 0, 320, 240, 0x3060A0);
+    drawer.Sync();
+    Press({kPause});
+    ASSERT_TRUE(Until([&] { return recording.Project().FrameCount() >= 1; }));
+    for (int i = 0; i < 4; ++i) {
+        Until([] { return false; }, 230 + 170 * i);
+        drawer.Fill(20 + 60 * i, 40, 40, 40, 0xE02020);
+        drawer.Sync();
+    }
+    ASSERT_TRUE(Until([&] { return recording.Project().FrameCount() >= 4; }));
+    Press({kControl, kDelete});
+    ASSERT_TRUE(Until([&] { return window.HasProject(); })) << prompter.Transcript();
+    EXPECT_FALSE(window.Modified());
+
+    // What the editor shows is what the file holds.
+    CDemoProject stored;
+    CScriptedPrompter readPrompter;
+    CProjectFile file(stored, readPrompter, {.bReadOnly = true});
+    ASSERT_TRUE(file.Open(saved)) << readPrompter.Transcript();
+    for (const CDemoProject* p : {&window.Project(), &stored}) {
+        SCOPED_TRACE(p == &stored ? "the saved file" : "the editor");
+        ASSERT_GE(p->FrameCount(), 4u);
+        for (const CFrameInfo* f = p->FirstFrame(); f != nullptr; f = f->m_pNext) {
+            EXPECT_EQ(f->m_nDuration % 5, 0) << f->m_nDuration;
+            EXPECT_EQ(f->m_nRecordedDuration, f->m_nDuration);
+        }
+        EXPECT_EQ(p->m_crDefaultBubble, 0x123456);
+        EXPECT_EQ(p->m_fSwfDelayScale, 2.5f);
+    }
+    // The timing data file lists the rounded durations.
+    std::ifstream timing(TimingFileName(saved));
+    ASSERT_TRUE(timing.good());
+    std::stringstream text;
+    text << timing.rdbuf();
+    for (CFrameInfo* f = stored.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        f->m_nDuration = 1;
+    }
+    EXPECT_EQ(ApplyTimingData(stored, text.str()), static_cast<int>(stored.FrameCount()));
+    for (uint32_t i = 0; i < stored.FrameCount(); ++i) {
+        EXPECT_EQ(stored.FrameAt(i)->m_nDuration, window.Project().FrameAt(i)->m_nDuration);
+    }
     window.close();
 }
 

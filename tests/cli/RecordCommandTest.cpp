@@ -16,6 +16,7 @@
 
 #include "platform/ScriptedPrompter.h"
 #include "project/file/ProjectFile.h"
+#include "project/model/Chapter.h"
 #include "project/model/DemoProject.h"
 #include "project/stream/FrameCompositor.h"
 #include "project/stream/StreamFile.h"
@@ -150,6 +151,77 @@ TEST_F(RecordCommand, StopCommandEndsTheRecordingAndItIsSaved) {
     CProjectFile file(project, prompter);
     ASSERT_TRUE(file.Open(m_dir.File("stopped.lumo"))) << prompter.Transcript();
     EXPECT_GE(project.FrameCount(), 2u);
+}
+
+// Runs `quillo stop ARGS` and returns its exit code; its standard error goes to `errFile`.
+int RunStop(const std::vector<std::string>& args, const std::string& errFile) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv = {const_cast<char*>(QUILLO_BIN), const_cast<char*>("stop")};
+        for (const std::string& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        if (!freopen("/dev/null", "w", stdout) || !freopen(errFile.c_str(), "w", stderr)) {
+            _exit(126);
+        }
+        execv(QUILLO_BIN, argv.data());
+        _exit(127);
+    }
+    return ExitCode(pid);
+}
+
+TEST_F(RecordCommand, OtherCommandsReachTheRecordingAndARefusalIsReported) {
+    setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
+    const std::string socket = m_dir.File("quillo-recorder");
+    const std::string stopErr = m_dir.File("stop-stderr.txt");
+    CTestDrawer drawer(m_server.Display());
+    ASSERT_TRUE(drawer.Ok());
+    const pid_t pid = StartRecord({m_dir.File("commands"), "--temp", m_temp, "--display",
+                                   m_server.Display(), "--seconds", "120"},
+                                  m_err);
+    for (int i = 0; i < 600 && (Names(m_temp).size() < 2 || !fs::exists(socket)); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    // A chapter heads the frame shown; it needs the first frame, which the first tick takes.
+    int chapter = -1;
+    for (int i = 0; i < 50 && chapter != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        chapter = RunStop({"--code", "67"}, stopErr);
+    }
+    EXPECT_EQ(chapter, 0) << ReadText(stopErr);
+    EXPECT_EQ(RunStop({"--code", "72"}, stopErr), 1);
+    EXPECT_NE(ReadText(stopErr).find("refused command 72"), std::string::npos) << ReadText(stopErr);
+    // While paused the screen changes unseen; after the resume the change is recorded.
+    EXPECT_EQ(RunStop({"--code", "19"}, stopErr), 0) << ReadText(stopErr);
+    drawer.Fill(0, 0, 160, 120, 0xE02020);
+    drawer.Sync();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(RunStop({"--code", "19"}, stopErr), 0) << ReadText(stopErr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    EXPECT_EQ(RunStop({}, stopErr), 0) << ReadText(stopErr);
+    ASSERT_EQ(ExitCode(pid), 0) << ReadText(m_err);
+    unsetenv("XDG_RUNTIME_DIR");
+
+    CDemoProject project;
+    CScriptedPrompter prompter;
+    CProjectFile file(project, prompter, {.bReadOnly = true});
+    ASSERT_TRUE(file.Open(m_dir.File("commands.lumo"))) << prompter.Transcript();
+    ASSERT_GE(project.FrameCount(), 2u);
+    // The frame shown at the pause lasted through it: the red box came only after the resume.
+    // Durations of a fresh recording are rounded to multiples of 5 hundredths.
+    std::vector<std::u16string> chapters;
+    int32_t longest = 0;
+    for (const CFrameInfo* f = project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+        if (f->HasChapter()) {
+            chapters.emplace_back(CChapter(*f).Title());
+        }
+        EXPECT_EQ(f->m_nDuration % 5, 0) << f->m_nDuration;
+        EXPECT_EQ(f->m_nRecordedDuration % 5, 0) << f->m_nRecordedDuration;
+        longest = std::max(longest, f->m_nDuration);
+    }
+    EXPECT_GE(longest, 150);
+    EXPECT_EQ(chapters, std::vector<std::u16string>{u"Chapter 1"});
 }
 
 TEST_F(RecordCommand, StopWithoutARecordingFails) {

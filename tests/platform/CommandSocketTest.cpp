@@ -1,6 +1,6 @@
 // The local socket through which other programs send recorder codes: codes arrive in order and
-// are answered, a second listener and a sender without listener are refused, a socket left by
-// an ended program is taken over.
+// each sender learns whether the recorder acted on its code, a second listener and a sender
+// without listener are refused, a socket left by an ended program is taken over.
 #include "platform/CommandSocket.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +21,7 @@
 namespace {
 
 // Serves the socket until `count` codes have come, the sender is done or five seconds passed.
+// Code 72 is refused, every other one taken.
 template <typename T>
 std::vector<int> Serve(CCommandSocket& socket, size_t count, const std::future<T>& sender) {
     std::vector<int> codes;
@@ -29,29 +30,32 @@ std::vector<int> Serve(CCommandSocket& socket, size_t count, const std::future<T
            sender.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
         pollfd p{socket.WaitHandle(), POLLIN, 0};
         if (::poll(&p, 1, 50) > 0) {
-            for (int c : socket.TakeCodes()) {
-                codes.push_back(c);
-            }
+            socket.Serve([&codes](int code) {
+                codes.push_back(code);
+                return code == 72 ? std::string("no tray icon here") : std::string();
+            });
         }
     }
     return codes;
 }
 
-TEST(CommandSocket, CodesArriveInOrderAndEachSenderIsAnswered) {
+TEST(CommandSocket, CodesArriveInOrderAndEachSenderLearnsTheOutcome) {
     CTempDir dir;
     const std::string path = dir.File("quillo-recorder");
     CCommandSocket socket;
     ASSERT_TRUE(socket.Listen(path)) << socket.Error();
     auto sender = std::async(std::launch::async, [&] {
-        std::vector<bool> answered;
-        for (int code : {19, 67, 27}) {
+        std::vector<std::string> answers;
+        for (int code : {19, 67, 72, 27}) {
             std::string error;
-            answered.push_back(SendRecorderCode(path, code, error));
+            answers.push_back(SendRecorderCode(path, code, error) ? "ok" : error);
         }
-        return answered;
+        return answers;
     });
-    EXPECT_EQ(Serve(socket, 3, sender), (std::vector<int>{19, 67, 27}));
-    EXPECT_EQ(sender.get(), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(Serve(socket, 4, sender), (std::vector<int>{19, 67, 72, 27}));
+    EXPECT_EQ(sender.get(),
+              (std::vector<std::string>{
+                  "ok", "ok", "the recording refused command 72: no tray icon here", "ok"}));
     socket.Close();
     EXPECT_FALSE(std::filesystem::exists(path));
 }
