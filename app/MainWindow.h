@@ -91,6 +91,8 @@ public:
 
     // Arguments of the fresh instance to start once the window has closed, if any.
     const std::optional<std::vector<std::string>>& RestartRequest() const { return m_restart; }
+    // A recording ended without being saved: the program's exit status says so.
+    bool RecordingUnsaved() const { return m_bRecordingUnsaved; }
     const std::string& AutosaveName() const { return m_autosaveName; }
     CMainWindowRecorder& Recording() { return *m_pRecorder; }
 
@@ -157,6 +159,7 @@ private:
     bool m_bAutosave = false;
     bool m_bPlaying = false;
     bool m_bUpdating = false;
+    bool m_bRecordingUnsaved = false;
     std::string m_autosaveName;
     std::string m_effectFolder;  // where the last effect file was saved or loaded
     std::optional<std::vector<std::string>> m_restart;

@@ -146,6 +146,7 @@ void CMainWindowRecorder::PrepareRecording(SRecorderSetup& setup) {
     setup.tempDir = IsFolder(options.m_strTempVideoDir)
                         ? options.m_strTempVideoDir
                         : m_window.m_settings.m_settings.m_strTempDirectory;
+    setup.leftoverDir = m_window.m_settings.m_settings.m_strTempDirectory;
     setup.saveHooks = m_window.m_settings.ProjectFileHooks();
     setup.saveHooks.addRecentFile = [this](const std::string& name) { m_window.AddRecent(name); };
     if (!m_cursor.Available()) {
@@ -253,6 +254,11 @@ void CMainWindowRecorder::StartNewInstance() {
 void CMainWindowRecorder::CloseProgram() {
     m_window.close();
     QCoreApplication::quit();
+}
+
+void CMainWindowRecorder::CloseProgramUnsaved() {
+    m_window.m_bRecordingUnsaved = true;
+    CloseProgram();
 }
 
 void CMainWindow::BuildRecordingMenus() {

@@ -57,6 +57,7 @@ public:
     void SaveSettings() override;
     void StartNewInstance() override;
     void CloseProgram() override;
+    void CloseProgramUnsaved() override;
 
     // Beeps so far, for tests that press keys that only beep.
     int Beeps() const { return m_nBeeps; }
