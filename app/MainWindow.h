@@ -92,6 +92,9 @@ public:
 
     // Arguments of the fresh instance to start once the window has closed, if any.
     const std::optional<std::vector<std::string>>& RestartRequest() const { return m_restart; }
+    // A recording ended without being saved: the program's exit status says so.
+    bool RecordingUnsaved() const { return m_bRecordingUnsaved; }
+    void MarkRecordingUnsaved() { m_bRecordingUnsaved = true; }
     const std::string& AutosaveName() const { return m_autosaveName; }
     CRecordingController& Recording() { return *m_pRecording; }
 
@@ -149,6 +152,7 @@ private:
     bool m_bAutosave = false;
     bool m_bPlaying = false;
     bool m_bUpdating = false;
+    bool m_bRecordingUnsaved = false;
     std::string m_autosaveName;
     std::optional<std::vector<std::string>> m_restart;
     std::unique_ptr<CRecordingController> m_pRecording;

@@ -79,8 +79,11 @@ int main(int argc, char** argv) {
     window.StartUp();
     window.show();
     QApplication::setQuitOnLastWindowClosed(true);
-    const int rc = app.exec();
+    int rc = app.exec();
     g_pMainWindow = nullptr;
+    if (rc == 0 && window.RecordingUnsaved()) {
+        rc = 1;
+    }
     if (window.RestartRequest()) {
         RestartProgram(*window.RestartRequest());
     }

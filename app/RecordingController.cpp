@@ -159,6 +159,7 @@ void CRecordingController::PrepareRecording(SRecorderSetup& setup) {
     setup.tempDir = IsFolder(options.m_strTempVideoDir)
                         ? options.m_strTempVideoDir
                         : m_window.Settings().m_settings.m_strTempDirectory;
+    setup.leftoverDir = m_window.Settings().m_settings.m_strTempDirectory;
     setup.saveHooks = m_window.Settings().ProjectFileHooks();
     setup.saveHooks.addRecentFile = [this](const std::string& name) { m_window.AddRecent(name); };
     if (!m_cursor.Available()) {
@@ -267,6 +268,11 @@ void CRecordingController::StartNewInstance() {
 void CRecordingController::CloseProgram() {
     m_window.close();
     QCoreApplication::quit();
+}
+
+void CRecordingController::CloseProgramUnsaved() {
+    m_window.MarkRecordingUnsaved();
+    CloseProgram();
 }
 
 void CRecordingController::BuildMenus(QMenuBar& menuBar) {

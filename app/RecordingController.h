@@ -66,6 +66,8 @@ public:
     void SaveSettings() override;
     void StartNewInstance() override;
     void CloseProgram() override;
+    void CloseProgramUnsaved() override;
+    void CloseProgramUnsaved() override;
 
     // Beeps so far, for tests that press keys that only beep.
     int Beeps() const { return m_nBeeps; }

@@ -19,6 +19,7 @@
 #include "platform/X11ScreenSource.h"
 #include "platform/X11WindowSource.h"
 #include "project/file/ProjectFile.h"
+#include "project/file/Recovery.h"
 #include "project/model/DemoProject.h"
 #include "project/model/FrameTiming.h"
 #include "recording/HeadlessCaptureArea.h"
@@ -85,6 +86,14 @@ const char* EndText(CHeadlessRecorder::EEnd end) {
             return "failed";
     }
     return "";
+}
+
+// Names the capture files that stay behind and how to make a project of them; `bWhole` when
+// every byte of the recording reached them.
+std::string KeptText(const SCaptureFiles& files, bool bWhole) {
+    return std::string(bWhole ? "it is kept" : "what reached the disk is kept") +
+           " in the capture files " + files.dataPath + " and " + files.indexPath + "; " +
+           RecoverCommand(files.dataPath) + " [OUT.lumo] makes a project of it";
 }
 
 }  // namespace
@@ -249,7 +258,12 @@ int RunRecord(std::span<const std::string> args) {
     }
     SCaptureFiles files;
     if (!grabber.Stream().Stop(files)) {
-        return Failure(kName, "the temporary files could not be written");
+        // A refused write leaves a gap in the capture file, which only a recovery reads.
+        return Failure(kName, std::string(end == CHeadlessRecorder::EEnd::DiskFull
+                                              ? "the disk is full"
+                                              : "the capture files could not be written") +
+                                  ": the recording was not saved as " + out + "; " +
+                                  KeptText(files, false));
     }
 
     // Nobody edits a recording of this command: its durations are rounded as the editor
@@ -281,9 +295,10 @@ int RunRecord(std::span<const std::string> args) {
     std::printf("pictures   %llu bytes\n", static_cast<unsigned long long>(files.nDataBytes));
     if (!bSaved) {
         std::fflush(stdout);
-        return Failure(kName, "the recording was not saved as " + out + "; it is kept in " +
-                                  files.dataPath + " and " + files.indexPath + " (quillo recover " +
-                                  files.dataPath + " OUT.lumo makes a project of it)");
+        return Failure(
+            kName,
+            std::string(end == CHeadlessRecorder::EEnd::DiskFull ? "the disk is full: " : "") +
+                "the recording was not saved as " + out + "; " + KeptText(files, true));
     }
     // The saved project is read back, as the editor would open it after a recording.
     CDemoProject saved;
@@ -293,5 +308,11 @@ int RunRecord(std::span<const std::string> args) {
         return Failure(kName, "Unable to open captured demo.");
     }
     std::printf("saved      %s\n", out.c_str());
-    return end == CHeadlessRecorder::EEnd::DiskFull ? kExitFailure : kExitOk;
+    if (end == CHeadlessRecorder::EEnd::DiskFull) {
+        return Failure(kName,
+                       "the disk is full: the recording stopped early; what was recorded "
+                       "up to then is saved as " +
+                           out);
+    }
+    return kExitOk;
 }

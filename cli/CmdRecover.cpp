@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -28,12 +30,20 @@ bool ParseSize(std::string_view text, SRecoveryOptions& options) {
            number(text.substr(x + 1), options.nMaxHeight);
 }
 
-// A capture file starts with the stream signature; anything else is treated as a project file.
-bool IsRawCapture(const std::string& path) {
-    char head[11] = {};
+// A project file is named ".lumo" or begins with the marker of a 64-bit picture offset table;
+// anything else is taken for a capture file, which is recovered only when it begins with the
+// stream signature.
+bool IsProjectFile(const std::string& path) {
+    std::string ext = fs::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext == ".lumo") {
+        return true;
+    }
+    char head[8] = {};
     std::ifstream in(path, std::ios::binary);
     in.read(head, sizeof head);
-    return in.gcount() == sizeof head && std::string_view(head, sizeof head) == "Quillomatic";
+    return in.gcount() == sizeof head && static_cast<uint8_t>(head[7]) == 0xFF;
 }
 
 }  // namespace
@@ -43,6 +53,7 @@ int RunRecover(std::span<const std::string> args) {
     std::string output;
     std::optional<SRecoveryOptions> preset;
     bool noMouse = false;
+    bool project = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--size" && i + 1 < args.size()) {
@@ -52,6 +63,8 @@ int RunRecover(std::span<const std::string> args) {
             }
         } else if (a == "--no-mouse") {
             noMouse = true;
+        } else if (a == "--project") {
+            project = true;
         } else if (a.starts_with("--")) {
             return UsageError(kName, "unknown option " + a);
         } else if (input.empty()) {
@@ -78,7 +91,7 @@ int RunRecover(std::span<const std::string> args) {
     CRecovery recovery(prompter, fs::temp_directory_path(ec).string() + "/");
     SRecoveryRequest request;
     request.fileName = input;
-    request.bRawCapture = IsRawCapture(input);
+    request.bRawCapture = !project && !IsProjectFile(input);
     request.presetName = output;
     request.askOptions = [&](SRecoveryOptions& options) {
         if (preset) {
@@ -100,7 +113,9 @@ int RunRecover(std::span<const std::string> args) {
                         static_cast<unsigned long long>(report.nSkippedBytes));
             return kExitOk;
         case ERecoverResult::NotACapture:
-            return Failure(kName, input + " is not a capture file");
+            return Failure(kName, input +
+                                      " is not a capture file: it does not begin with the "
+                                      "stream signature (--project reads it as a project file)");
         case ERecoverResult::CannotRead:
             return Failure(kName, "cannot read " + input);
         case ERecoverResult::Nothing:

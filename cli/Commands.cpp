@@ -20,9 +20,10 @@ std::span<const SCommand> AllCommands() {
                  "19 pause or resume, 67 chapter, 72 tray icon of the desktop program); fails with "
                  "the reason when the recording refuses the command",
                  false, RunStop},
-        SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse]",
-                 "rebuild a project from a damaged capture file or project file", false,
-                 RunRecover},
+        SCommand{"recover", "FILE [OUT.lumo] [--size WxH] [--no-mouse] [--project]",
+                 "rebuild a project from a damaged capture file or project file (a project "
+                 "file is named .lumo, or read as one with --project)",
+                 false, RunRecover},
         SCommand{"info", "FILE.lumo [--json]",
                  "print the project: version, size, frames, durations, flags and overlays", false,
                  RunInfo},

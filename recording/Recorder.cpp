@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "project/file/Recovery.h"
 #include "project/model/Chapter.h"
 #include "project/model/DemoProject.h"
 #include "recording/ScreenGrabber.h"
@@ -278,15 +279,15 @@ void CRecorder::StopRecording(bool bDiskFull) {
     m_pGrabber->OnCaptureTick(true);
     TakeOriginFromFrame();
     if (bDiskFull) {
+        m_bDiskFull = true;
         m_prompter.Warning(kDiskFullText, kDiskFullCaption);
     }
     if (m_setup.presetFile) {
         if (SaveStep() == ESaveResult::Saved) {
             AfterSave();
         } else {
-            // Nothing is lost: the capture files stay for recovery at the next start.
-            KeepCaptureFiles();
-            m_window.CloseProgram();
+            // Nothing is lost: the capture files stay for recovery.
+            CloseKeepingCaptureFiles();
         }
         return;
     }
@@ -314,6 +315,10 @@ void CRecorder::StopRecording(bool bDiskFull) {
                     if (result == ESaveResult::NotSaved) {
                         break;
                     }
+                    if (result == ESaveResult::Unwritten) {
+                        CloseKeepingCaptureFiles();
+                        return;
+                    }
                     if (result == ESaveResult::Saved) {
                         m_bFinished = true;
                         m_tray.Show(ETrayIcon::None);
@@ -337,6 +342,10 @@ void CRecorder::StopRecording(bool bDiskFull) {
                     m_window.StartNewInstance();
                     return;
                 }
+                if (result == ESaveResult::Unwritten) {
+                    CloseKeepingCaptureFiles();
+                    return;
+                }
                 break;
             }
         }
@@ -348,6 +357,10 @@ CRecorder::ESaveResult CRecorder::SaveStep() {
     SCaptureFiles files;
     m_window.SetOnTop(true);
     const bool bSynced = stream.Sync(files);
+    if (!bSynced && stream.WriteFailed() && Readable(files.dataPath)) {
+        m_window.SetOnTop(false);
+        return ESaveResult::Unwritten;
+    }
     bool bSaved = false;
     if (bSynced) {
         SProjectFileHooks hooks = m_setup.saveHooks;
@@ -401,11 +414,35 @@ void CRecorder::Discard() {
     m_window.SaveSettings();
 }
 
-void CRecorder::KeepCaptureFiles() {
+SCaptureFiles CRecorder::KeepCaptureFiles() {
     m_bFinished = true;
     m_tray.Show(ETrayIcon::None);
+    CCaptureStream& stream = m_pGrabber->Stream();
     SCaptureFiles files;
-    m_pGrabber->Stream().Stop(files);
+    files.dataPath = stream.DataPath();
+    files.indexPath = stream.IndexPath();
+    stream.Stop(files);
+    return files;
+}
+
+void CRecorder::CloseKeepingCaptureFiles() {
+    const SCaptureFiles files = KeepCaptureFiles();
+    if (Readable(files.dataPath)) {
+        std::error_code ec;
+        const bool bOffered =
+            !m_setup.leftoverDir.empty() &&
+            std::filesystem::equivalent(std::filesystem::path(files.dataPath).parent_path(),
+                                        m_setup.leftoverDir, ec);
+        std::string text = m_bDiskFull ? "Disk full - the recording could not be saved.    \n"
+                                       : "The recording could not be saved.    \n";
+        text += "What was recorded is kept in the capture files\n" + files.dataPath + "\n" +
+                files.indexPath + "\n\n";
+        text += bOffered ? "Quillo offers to recover them when it next starts, or run\n"
+                         : "To make a project of them, run\n";
+        text += RecoverCommand(files.dataPath);
+        m_prompter.Warning(text, m_bDiskFull ? kDiskFullCaption : "Quillo Warning");
+    }
+    m_window.CloseProgramUnsaved();
 }
 
 void CRecorder::EndSession() {

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "project/stream/CaptureStream.h"
+
 #include "platform/HotKeys.h"
 #include "platform/InputEvents.h"
 #include "platform/Prompter.h"
@@ -64,6 +66,8 @@ struct SRecorderSetup {
     std::optional<std::string> presetFile;  // record at once and save there without asking
     bool bContinueToEditor = false;         // after a preset save, edit rather than close
     std::string tempDir;                    // where the capture files go
+    // The folder whose leftover capture files the program offers to recover when it starts.
+    std::string leftoverDir;
     SProjectFileHooks saveHooks;
 };
 
@@ -107,7 +111,9 @@ public:
     void CloseMainWindow() override;
 
 private:
-    enum class ESaveResult { Saved, NotSaved, GaveUp };
+    // GaveUp: the capture files cannot be read. Unwritten: they are there, but some of the
+    // recording never reached them, so only a recovery can read them.
+    enum class ESaveResult { Saved, NotSaved, GaveUp, Unwritten };
 
     void Pause();
     void Resume();
@@ -124,7 +130,10 @@ private:
     void AfterSave();
     // Throws the recording away: no icon, no frame window, no capture files.
     void Discard();
-    void KeepCaptureFiles();
+    SCaptureFiles KeepCaptureFiles();
+    // Keeps the capture files, says where they are and how to recover them, and closes the
+    // program with the status of a recording that was not saved.
+    void CloseKeepingCaptureFiles();
 
     CDemoProject& m_project;
     IRecorderWindow& m_window;
@@ -143,5 +152,6 @@ private:
     bool m_bStopping = false;
     bool m_bTrayVisible = true;
     bool m_bInputActive = false;
+    bool m_bDiskFull = false;
     int m_nChapters = 0;
 };

@@ -51,4 +51,6 @@ public:
     // Starts a fresh instance of the program and closes this one.
     virtual void StartNewInstance() = 0;
     virtual void CloseProgram() = 0;
+    // Closes the program with an exit status that says the recording was not saved.
+    virtual void CloseProgramUnsaved() = 0;
 };

@@ -483,7 +483,7 @@ void CScreenGrabber::FinishTick(uint32_t tickTime, bool final) {
         return;
     }
     // The bytes now in the stream must all reach the disk, so they count against the space.
-    m_stream.Flush(kFlushPerTick);
+    m_stream.FlushForTick(tickTime);
     m_nFreeSpace = m_nStartFreeSpace - static_cast<int64_t>(m_stream.BytesWritten());
     // A disk that refused a write is full whatever the counter says.
     if (m_stream.WriteFailed()) {

@@ -28,7 +28,6 @@
 class CScreenGrabber {
 public:
     static constexpr int64_t kDiskReserve = 6'553'600;
-    static constexpr size_t kFlushPerTick = 65'536;
     static constexpr uint32_t kFirstTickDelayMs = 200;
 
     struct SServices {

@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <span>
 #include <string_view>
@@ -70,6 +71,14 @@ private:
 };
 
 // One scan over the old file's bytes, writing what decodes cleanly into the new stream.
+//
+// A capture wrote the old and new pixels of its changed rectangles, then its cursor area; the
+// time that followed lengthens the frame it showed. The scan rebuilds frames the
+// same way: the rectangles read with no time or cursor record between them are one frame, a
+// cursor area right after them belongs to that frame, any other cursor area is a frame of its
+// own, and every time increment lengthens the frame made last. Its old pixels are taken from the
+// picture recovered so far rather than from the file, so that stepping backward over a frame
+// always restores what stepping forward showed, even where damage lost records around it.
 class CRecoveryScan {
 public:
     CRecoveryScan(CDemoProject& project, CCaptureStream& stream, const SRecoveryOptions& options,
@@ -78,7 +87,8 @@ public:
           m_Stream(stream),
           m_Options(options),
           m_Coding(coding),
-          m_Picture(static_cast<size_t>(options.nMaxWidth) * options.nMaxHeight) {}
+          m_Picture(PictureSize()),
+          m_Shown(PictureSize(), 0) {}
 
     void Run(std::span<const uint8_t> data, size_t nStart, CProgressScope& progress) {
         size_t nPos = nStart;
@@ -89,18 +99,28 @@ public:
                 nLastPercent = nPercent;
                 progress.Set(nPercent);
                 if (progress.Cancelled()) {
-                    return;
+                    break;
                 }
             }
             CByteReader reader(data.subspan(nPos));
-            if (ReadRecord(reader)) {
+            if (ReadRecords(reader)) {
                 nPos += reader.Position();
             } else {
-                // Nothing decoded at this position: try again one byte further.
+                // Nothing decoded at this position: try again one byte further. Records on
+                // either side of lost bytes are never taken for one capture.
+                m_bGroupCut = !m_Group.empty();
+                m_eLast = ELast::Nothing;
                 ++nPos;
                 ++m_nSkipped;
             }
         }
+        // A capture cut short by the end of the data (a recording killed while its records
+        // were being written) would show a picture the screen never showed.
+        if (m_bGroupCut) {
+            m_Group.clear();
+        }
+        EndGroup();
+        SetUntimedFrames();
     }
 
     uint32_t Frames() const { return m_Project.FrameCount(); }
@@ -113,9 +133,10 @@ public:
     }
     uint64_t Skipped() const { return m_nSkipped; }
 
-    // Frames whose rectangle is the whole recovered area can be built without their neighbours.
+    // A frame with new pixels for the whole recovered area also has its old pixels there, so it
+    // can be built without its neighbours in either direction.
     void MarkKeyFrames() {
-        for (const auto& [pFrame, rc] : m_Rects) {
+        for (const auto& [pFrame, rc] : m_NewRects) {
             if (rc.nLeft == 0 && rc.nTop == 0 && rc.nRight + 1 == Width() &&
                 rc.nBottom + 1 == Height()) {
                 pFrame->m_bKeyFrame = 1;
@@ -124,38 +145,54 @@ public:
     }
 
 private:
-    bool ReadRecord(CByteReader& reader) {
-        uint8_t nType = 0;
-        if (!reader.U8(nType)) {
-            return false;
-        }
-        uint16_t nIncrement = 0;
-        if (nType == kRecordTick) {
-            if (!reader.U16(nIncrement)) {
+    // What the last record read belongs to: a frame whose cursor area may still follow, or
+    // anything else.
+    enum class ELast { Nothing, ScreenFrame };
+
+    struct SNewRect {
+        SStreamRect rc;
+        std::vector<uint32_t> pixels;  // rows top to bottom
+    };
+
+    size_t PictureSize() const {
+        return static_cast<size_t>(m_Options.nMaxWidth) * static_cast<size_t>(m_Options.nMaxHeight);
+    }
+    size_t Row() const { return static_cast<size_t>(m_Options.nMaxWidth); }
+
+    // Reads records from the reader's start until one rectangle was accepted or the data ends.
+    // Time records on the way count only when the records after them decode: a time record is
+    // three bytes that anything can look like. False when nothing could be taken.
+    bool ReadRecords(CByteReader& reader) {
+        uint64_t nTime = 0;
+        for (;;) {
+            uint8_t nType = 0;
+            if (!reader.U8(nType)) {
+                // Ends cleanly after whole records.
+                AddTime(nTime);
+                return nTime > 0;
+            }
+            if (nType == kRecordTick) {
+                uint16_t nIncrement = 0;
+                if (!reader.U16(nIncrement)) {
+                    return false;
+                }
+                nTime += nIncrement;
+                continue;
+            }
+            uint16_t nIncrement = 0;
+            if (nType < kRecordOldPixels || nType > kRecordCursor ||
+                (nType == kRecordCursor && !reader.U16(nIncrement))) {
                 return false;
             }
-            m_nRunningTime += nIncrement;
+            SStreamRect rc;
+            if (!reader.S16(rc.nLeft) || !reader.S16(rc.nRight) || !reader.S16(rc.nTop) ||
+                !reader.S16(rc.nBottom) || !Inside(rc) || !DecodeRect(reader, rc)) {
+                return false;
+            }
+            AddTime(nTime);
+            Accept(static_cast<EStreamRecordType>(nType), rc, nIncrement);
             return true;
         }
-        if (nType == kRecordCursor && !reader.U16(nIncrement)) {
-            return false;
-        }
-        if (nType < kRecordOldPixels || nType > kRecordCursor) {
-            return false;
-        }
-        SStreamRect rc;
-        if (!reader.S16(rc.nLeft) || !reader.S16(rc.nRight) || !reader.S16(rc.nTop) ||
-            !reader.S16(rc.nBottom) || !Inside(rc) || !DecodeRect(reader, rc)) {
-            return false;
-        }
-        if (nType == kRecordCursor) {
-            m_nRunningTime += nIncrement;
-            if (!m_Options.bRecoverMouse) {
-                return true;
-            }
-        }
-        Accept(static_cast<EStreamRecordType>(nType), rc);
-        return true;
     }
 
     // A rectangle has to lie in the recovered area; its corners are inclusive.
@@ -168,7 +205,7 @@ private:
         const uint64_t nHeight = static_cast<uint64_t>(rc.Height());
         const size_t x = static_cast<size_t>(rc.nLeft + static_cast<int64_t>(nIndex / nHeight));
         const size_t y = static_cast<size_t>(rc.nTop + static_cast<int64_t>(nIndex % nHeight));
-        m_Picture[y * static_cast<size_t>(m_Options.nMaxWidth) + x] = crPixel;
+        m_Picture[y * Row() + x] = crPixel;
     }
 
     // Decodes the pixels into the picture buffer; accepted only when the last run ends exactly
@@ -231,61 +268,127 @@ private:
         return true;
     }
 
-    // A capture writes the old pixels of its rectangles, then their new pixels: such a run of
-    // type-1 rectangles and the type-2 rectangles after it stay one frame, so that the frame can
-    // be stepped over in both directions. Any other rectangle is a frame of its own.
-    void Accept(EStreamRecordType type, const SStreamRect& rc) {
-        const bool bJoin = (type == kRecordOldPixels && m_eGroup == EGroup::OldPixels) ||
-                           (type == kRecordNewPixels &&
-                            (m_eGroup == EGroup::OldPixels || m_eGroup == EGroup::NewPixels));
-        if (type == kRecordOldPixels) {
-            m_eGroup = EGroup::OldPixels;
-        } else if (type == kRecordNewPixels) {
-            m_eGroup = bJoin ? EGroup::NewPixels : EGroup::None;
-        } else {
-            m_eGroup = EGroup::None;
+    // Time lengthens the frame made last; time before the first frame waits for it.
+    void AddTime(uint64_t nTime) {
+        if (nTime == 0) {
+            return;
         }
-        const uint32_t nRunning =
-            static_cast<uint32_t>(std::min<uint64_t>(m_nRunningTime, INT32_MAX));
-        m_nRunningTime = 0;
-        if (!bJoin) {
-            m_pFrame = &m_Stream.AppendCapturedFrame();
-            const bool bOwnTime = nRunning > 0 && type != kRecordCursor;
-            if (bOwnTime) {
-                m_Stream.WriteTick(nRunning);
+        EndGroup();
+        m_eLast = ELast::Nothing;
+        if (m_Project.LastFrame() == nullptr) {
+            m_nEarlyTime += nTime;
+            return;
+        }
+        m_Stream.WriteTick(Room(nTime));
+    }
+
+    // How much of `nTime` the last frame's durations can still take.
+    uint32_t Room(uint64_t nTime) const {
+        const CFrameInfo* pLast = m_Project.LastFrame();
+        const int32_t nUsed = pLast != nullptr ? std::max(pLast->m_nDuration, 0) : 0;
+        return static_cast<uint32_t>(std::min<uint64_t>(nTime, INT32_MAX - nUsed));
+    }
+
+    CFrameInfo& NewFrame() {
+        CFrameInfo& frame = m_Stream.AppendCapturedFrame();
+        if (m_nEarlyTime > 0) {
+            m_Stream.WriteTick(Room(m_nEarlyTime));
+            m_nEarlyTime = 0;
+        }
+        return frame;
+    }
+
+    void Accept(EStreamRecordType type, const SStreamRect& rc, uint16_t nIncrement) {
+        if (type == kRecordCursor) {
+            AcceptCursor(rc, nIncrement);
+            return;
+        }
+        if (m_bGroupCut) {
+            EndGroup();
+        }
+        m_eLast = ELast::Nothing;
+        if (type == kRecordNewPixels) {
+            SNewRect& added = m_Group.emplace_back();
+            added.rc = rc;
+            added.pixels.reserve(rc.PixelCount());
+            for (int y = rc.nTop; y <= rc.nBottom; ++y) {
+                const uint32_t* pRow = m_Picture.data() + static_cast<size_t>(y) * Row();
+                added.pixels.insert(added.pixels.end(), pRow + rc.nLeft, pRow + rc.nRight + 1);
             }
-            m_pFrame->m_nDuration =
-                bOwnTime ? static_cast<int32_t>(nRunning) : CRecovery::kCursorFrameTime;
-            m_pFrame->m_nRecordedDuration = m_pFrame->m_nDuration;
-        } else if (nRunning > 0) {
-            // Time found between the rectangles of one capture lengthens its frame.
-            m_Stream.WriteTick(nRunning);
-        }
-        m_Stream.WriteRect(rc.nLeft, rc.nTop, rc.nRight, rc.nBottom, m_Picture.data(),
-                           static_cast<size_t>(m_Options.nMaxWidth), type,
-                           type == kRecordCursor ? nRunning : 0);
-        if (type != kRecordCursor) {
-            m_nMaxRight = std::max<int>(m_nMaxRight, rc.nRight);
-            m_nMaxBottom = std::max<int>(m_nMaxBottom, rc.nBottom);
-            m_Rects.emplace_back(m_pFrame, rc);
         }
     }
 
-    enum class EGroup { None, OldPixels, NewPixels };
+    void AcceptCursor(const SStreamRect& rc, uint16_t nIncrement) {
+        EndGroup();
+        if (!m_Options.bRecoverMouse) {
+            AddTime(nIncrement);
+            return;
+        }
+        if (m_eLast != ELast::ScreenFrame) {
+            NewFrame();
+        }
+        m_eLast = ELast::Nothing;
+        m_Stream.WriteRect(rc.nLeft, rc.nTop, rc.nRight, rc.nBottom, m_Picture.data(), Row(),
+                           kRecordCursor, Room(nIncrement), true);
+    }
+
+    // Writes the capture read so far as one frame: the old pixels of its rectangles as the
+    // recovered picture holds them, then its new pixels. Old pixels without new ones change
+    // nothing and make no frame.
+    void EndGroup() {
+        m_bGroupCut = false;
+        if (m_Group.empty()) {
+            return;
+        }
+        CFrameInfo& frame = NewFrame();
+        for (const SNewRect& r : m_Group) {
+            m_Stream.WriteRect(r.rc.nLeft, r.rc.nTop, r.rc.nRight, r.rc.nBottom, m_Shown.data(),
+                               Row(), kRecordOldPixels);
+        }
+        for (const SNewRect& r : m_Group) {
+            const size_t nWidth = static_cast<size_t>(r.rc.Width());
+            for (int y = r.rc.nTop; y <= r.rc.nBottom; ++y) {
+                std::copy_n(r.pixels.data() + static_cast<size_t>(y - r.rc.nTop) * nWidth, nWidth,
+                            m_Shown.data() + static_cast<size_t>(y) * Row() + r.rc.nLeft);
+            }
+            m_Stream.WriteRect(r.rc.nLeft, r.rc.nTop, r.rc.nRight, r.rc.nBottom, m_Shown.data(),
+                               Row(), kRecordNewPixels);
+            m_nMaxRight = std::max<int>(m_nMaxRight, r.rc.nRight);
+            m_nMaxBottom = std::max<int>(m_nMaxBottom, r.rc.nBottom);
+            m_NewRects.emplace_back(&frame, r.rc);
+        }
+        m_Group.clear();
+        m_eLast = ELast::ScreenFrame;
+    }
+
+    // A frame that no time reached still shows for a moment.
+    void SetUntimedFrames() {
+        for (CFrameInfo* f = m_Project.FirstFrame(); f != nullptr; f = f->m_pNext) {
+            if (f->m_nDuration <= 0) {
+                f->m_nDuration = CRecovery::kUntimedFrameTime;
+                f->m_nRecordedDuration = CRecovery::kUntimedFrameTime;
+            }
+        }
+    }
 
     CDemoProject& m_Project;
     CCaptureStream& m_Stream;
     const SRecoveryOptions& m_Options;
     EPixelCoding m_Coding;
+    // The pixels of the rectangle just decoded, at their place in the area.
     std::vector<uint32_t> m_Picture;
+    // The picture that the frames recovered so far build, rows top to bottom.
+    std::vector<uint32_t> m_Shown;
     std::vector<uint8_t> m_Inflated;
-    std::vector<std::pair<CFrameInfo*, SStreamRect>> m_Rects;
-    CFrameInfo* m_pFrame = nullptr;
-    uint64_t m_nRunningTime = 0;
+    std::vector<SNewRect> m_Group;
+    // Bytes that did not decode followed the rectangles of the capture being read.
+    bool m_bGroupCut = false;
+    ELast m_eLast = ELast::Nothing;
+    std::vector<std::pair<CFrameInfo*, SStreamRect>> m_NewRects;
+    uint64_t m_nEarlyTime = 0;
     uint64_t m_nSkipped = 0;
     int m_nMaxRight = -1;
     int m_nMaxBottom = -1;
-    EGroup m_eGroup = EGroup::None;
 };
 
 // The scan began the stream at the largest allowed size; the header gets the size found.
@@ -411,6 +514,22 @@ SRecoveryReport CRecovery::Recover(const SRecoveryRequest& request) {
     ::unlink(files.dataPath.c_str());
     ::unlink(files.indexPath.c_str());
     return report;
+}
+
+std::string RecoverCommand(const std::string& capturePath) {
+    const bool bPlain =
+        !capturePath.empty() && std::all_of(capturePath.begin(), capturePath.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+                   std::string_view("/._-+,:@%").find(c) != std::string_view::npos;
+        });
+    if (bPlain) {
+        return "quillo recover " + capturePath;
+    }
+    std::string quoted = "'";
+    for (char c : capturePath) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return "quillo recover " + quoted + "'";
 }
 
 std::vector<std::string> FindLeftoverCaptures(const std::string& tempDir) {

@@ -57,7 +57,8 @@ public:
     static constexpr int kDefaultMaxWidth = 800;
     static constexpr int kDefaultMaxHeight = 600;
     static constexpr int kMinimumSize = 32;
-    static constexpr int32_t kCursorFrameTime = 5;
+    // The duration of a frame that no time record reached.
+    static constexpr int32_t kUntimedFrameTime = 5;
 
     CRecovery(IPrompter& prompter, std::string tempDir);
 
@@ -69,6 +70,10 @@ private:
     IPrompter& m_prompter;
     std::string m_tempDir;
 };
+
+// The command that makes a project of a kept capture file, its name quoted for a shell where it
+// needs that: quillo recover 'FILE'.
+std::string RecoverCommand(const std::string& capturePath);
 
 // The "DMO*.tmp" files in the temporary folder, oldest first, leaving out those that a running
 // recording holds locked.

@@ -66,6 +66,7 @@ bool CCaptureStream::Begin(CDemoProject& project, const std::string& tempDir, in
     m_bZlib = bZlibPixels;
     m_nPictures = 0;
     m_bTableFailed = false;
+    m_bFlushClockSet = false;
     project.m_nWidth = nWidth;
     project.m_nHeight = nHeight;
     project.m_b24BitColor = true;
@@ -170,6 +171,22 @@ bool CCaptureStream::WriteRect(int nLeft, int nTop, int nRight, int nBottom,
     }
     m_Ring.Put(m_Encoded.data(), m_Encoded.size());
     return true;
+}
+
+bool CCaptureStream::FlushForTick(uint32_t nNowMs) {
+    if (!m_bFlushClockSet) {
+        m_bFlushClockSet = true;
+        m_nLastEmptied = nNowMs;
+    }
+    bool bOk = m_Ring.Flush(kFlushPerTick);
+    if (m_Ring.Unflushed() == 0) {
+        m_nLastEmptied = nNowMs;
+    } else if (static_cast<int32_t>(nNowMs - m_nLastEmptied) >=
+               static_cast<int32_t>(kFlushIntervalMs)) {
+        bOk = m_Ring.FlushAll() && bOk;
+        m_nLastEmptied = nNowMs;
+    }
+    return bOk;
 }
 
 void CCaptureStream::CloseFiles() {

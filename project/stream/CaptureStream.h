@@ -28,6 +28,10 @@ class CCaptureStream {
 public:
     // A type-3 or type-4 record holds at most this many hundredths of a second.
     static constexpr uint32_t kMaxIncrement = 0xFFFF;
+    // What a capture tick writes of the ring at most, and how long records may stay in memory
+    // only: a recording killed outright loses no more than that.
+    static constexpr size_t kFlushPerTick = 65'536;
+    static constexpr uint32_t kFlushIntervalMs = 500;
 
     CCaptureStream() = default;
     // A stream that was never stopped deletes its files.
@@ -58,6 +62,9 @@ public:
 
     // Writes up to `nBytes` bytes of the ring to the picture file.
     bool Flush(size_t nBytes) { return m_Ring.Flush(nBytes); }
+    // The flush of a capture tick at clock time `nNowMs` (milliseconds): up to kFlushPerTick
+    // bytes, and everything once kFlushIntervalMs passed since the ring was last emptied.
+    bool FlushForTick(uint32_t nNowMs);
 
     // Flushes everything, closes both files and hands them over; false when a write failed.
     bool Stop(SCaptureFiles& files);
@@ -69,6 +76,8 @@ public:
 
     bool IsOpen() const { return m_fdData >= 0; }
     uint64_t BytesWritten() const { return m_Ring.TotalBytes(); }
+    // Bytes written to the stream that are still in memory only.
+    size_t Unflushed() const { return m_Ring.Unflushed(); }
     uint32_t PictureCount() const { return m_nPictures; }
     size_t RingCapacity() const { return m_Ring.Capacity(); }
     bool WriteFailed() const { return m_Ring.WriteFailed() || m_bTableFailed; }
@@ -92,6 +101,8 @@ private:
     bool m_bZlib = false;
     uint32_t m_nPictures = 0;
     bool m_bTableFailed = false;
+    bool m_bFlushClockSet = false;
+    uint32_t m_nLastEmptied = 0;
     std::vector<uint32_t> m_Column;
     std::vector<uint8_t> m_Encoded;
 };

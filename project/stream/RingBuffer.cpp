@@ -87,7 +87,9 @@ bool CRingBuffer::Flush(size_t n) {
     }
     const size_t nRing = m_Ring.size();
     const size_t nFirst = std::min(n, nRing - m_nFlushPos);
-    bool bOk = WriteOut(m_Ring.data() + m_nFlushPos, nFirst);
+    // Once the disk refused bytes, nothing more is written: the file keeps the records up to the
+    // failure and no pieces of later ones, which a recovery would take for records after a gap.
+    bool bOk = !m_bWriteFailed && WriteOut(m_Ring.data() + m_nFlushPos, nFirst);
     if (bOk && nFirst < n) {
         bOk = WriteOut(m_Ring.data(), n - nFirst);
     }

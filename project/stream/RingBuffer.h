@@ -22,7 +22,8 @@ public:
     void Put(const uint8_t* p, size_t n);
     void Put(uint8_t b) { Put(&b, 1); }
 
-    // Writes up to `n` unflushed bytes to the file. False when the file refused them.
+    // Writes up to `n` unflushed bytes to the file. False when the file refused them, or refused
+    // earlier bytes: after a refusal the ring drops what it holds without writing it.
     bool Flush(size_t n);
     bool FlushAll() { return Flush(m_nUnflushed); }
 

@@ -38,6 +38,7 @@ protected:
     // A 40 x 30 recording: a key frame, changes with cursor and tick records, a final key frame.
     void MakeRecording(int nChanges, bool bZlib = false) {
         std::mt19937 rng(11);
+        m_recorded.ClearFrames();
         CTestRecorder rec(m_recorded, m_dir.Path().string(), 40, 30, bZlib);
         ASSERT_TRUE(rec.Begun());
         rec.Key(rng);
@@ -51,8 +52,14 @@ protected:
         CStreamFile stream;
         ASSERT_TRUE(rec.Stop(stream));
         m_capture = rec.DataPath();
-        m_firstScreen = rec.Screen(0);
-        m_lastScreen = rec.Screen(rec.Pictures() - 1);
+        m_screens.clear();
+        m_durations.clear();
+        for (uint32_t i = 0; i < rec.Pictures(); ++i) {
+            m_screens.push_back(rec.Screen(i));
+            m_durations.push_back(m_recorded.FrameAt(i)->m_nDuration);
+        }
+        m_firstScreen = m_screens.front();
+        m_lastScreen = m_screens.back();
         fs::remove(rec.IndexPath());
     }
 
@@ -77,6 +84,23 @@ protected:
 
     bool OpenRecovered() { return m_file.Open(m_out); }
 
+    // Every frame's picture stepping forward from the first frame, then stepping backward one
+    // frame at a time from the last: both walks agree and nothing is damaged.
+    static void ExpectStepsBackAsForward(CDemoProject& project, const CProjectFile& file) {
+        CFrameCompositor compositor(project);
+        compositor.SetSources(file.StreamSources());
+        std::vector<std::vector<uint32_t>> forward;
+        for (uint32_t i = 0; i < project.FrameCount(); ++i) {
+            compositor.GoToFrame(i);
+            forward.push_back(compositor.Picture().m_Pixels);
+        }
+        for (uint32_t i = project.FrameCount(); i-- > 0;) {
+            compositor.GoToFrame(i);
+            ASSERT_EQ(compositor.Picture().m_Pixels, forward[i]) << "frame " << i;
+        }
+        EXPECT_FALSE(compositor.Damaged());
+    }
+
     CTempDir m_dir;
     std::string m_temp = m_dir.Path().string() + "/";
     std::string m_out = m_dir.File("recovered.lumo");
@@ -87,6 +111,8 @@ protected:
     std::string m_capture;
     std::vector<uint32_t> m_firstScreen;
     std::vector<uint32_t> m_lastScreen;
+    std::vector<std::vector<uint32_t>> m_screens;  // the recorded pictures, in order
+    std::vector<int32_t> m_durations;              // and their recorded durations
 };
 
 TEST_F(RecoveryTest, WholeCaptureComesBackAtItsSizeWithItsPictures) {
@@ -104,28 +130,19 @@ TEST_F(RecoveryTest, WholeCaptureComesBackAtItsSizeWithItsPictures) {
         ASSERT_TRUE(OpenRecovered()) << m_prompter.Transcript();
         EXPECT_EQ(m_opened.m_nWidth, 40);
         EXPECT_EQ(m_opened.m_nHeight, 30);
-        // Every capture's old and new rectangles are one frame again; its cursor area becomes
-        // a frame of its own.
-        EXPECT_EQ(m_opened.FrameCount(), 1u + 3 * 2 + 1);
-        EXPECT_TRUE(m_opened.FirstFrame()->m_bKeyFrame);
-        EXPECT_TRUE(m_opened.LastFrame()->m_bKeyFrame);
-        EXPECT_EQ(m_opened.FirstFrame()->m_nDuration, CRecovery::kCursorFrameTime);
-        // The tick after the key frame is the time of the first changed rectangle's frame.
-        EXPECT_EQ(m_opened.FrameAt(1)->m_nDuration, 12);
-        EXPECT_EQ(PictureOf(0), m_firstScreen);
-        EXPECT_EQ(PictureOf(m_opened.FrameCount() - 1), m_lastScreen);
-        // Stepping backward gives every frame the picture it has stepping forward.
-        CFrameCompositor compositor(m_opened);
-        compositor.SetSources(m_file.StreamSources());
-        std::vector<std::vector<uint32_t>> forward;
+        // Every capture is one frame again, with its cursor area, its picture and the time it
+        // was shown; a frame that no time reached shows for a moment.
+        ASSERT_EQ(m_opened.FrameCount(), m_screens.size());
         for (uint32_t i = 0; i < m_opened.FrameCount(); ++i) {
-            compositor.GoToFrame(i);
-            forward.push_back(compositor.Picture().m_Pixels);
+            SCOPED_TRACE("frame " + std::to_string(i));
+            EXPECT_EQ(PictureOf(i), m_screens[i]);
+            EXPECT_EQ(m_opened.FrameAt(i)->m_nDuration,
+                      m_durations[i] > 0 ? m_durations[i] : CRecovery::kUntimedFrameTime);
+            EXPECT_EQ(m_opened.FrameAt(i)->m_bKeyFrame != 0,
+                      i == 0 || i + 1 == m_opened.FrameCount());
         }
-        for (uint32_t i = m_opened.FrameCount(); i-- > 0;) {
-            compositor.GoToFrame(i);
-            EXPECT_EQ(compositor.Picture().m_Pixels, forward[i]) << "frame " << i;
-        }
+        EXPECT_EQ(m_opened.FrameAt(1)->m_nDuration, 3 + 7);
+        ExpectStepsBackAsForward(m_opened, m_file);
         // The damaged file is left as it was.
         EXPECT_TRUE(fs::exists(m_capture));
         fs::remove(m_out);
@@ -146,12 +163,70 @@ TEST_F(RecoveryTest, DamagedByteLosesOnlyTheRecordsAroundIt) {
 
     const SRecoveryReport report = Recover(m_capture);
     ASSERT_EQ(report.result, ERecoverResult::Saved) << m_prompter.Transcript();
-    EXPECT_GT(report.nSkippedBytes, 0u);
-    ASSERT_TRUE(OpenRecovered());
     EXPECT_GE(report.nSkippedBytes, cursorHead.size());
-    EXPECT_EQ(m_opened.FrameCount(), 1u + 8 * 2 + 1 - 1);
-    EXPECT_EQ(PictureOf(0), m_firstScreen);
-    EXPECT_EQ(PictureOf(m_opened.FrameCount() - 1), m_lastScreen);
+    ASSERT_TRUE(OpenRecovered());
+    // The cursor area went; its capture's frame and every other frame stayed.
+    ASSERT_EQ(m_opened.FrameCount(), m_screens.size());
+    for (uint32_t i = 0; i < m_opened.FrameCount(); ++i) {
+        EXPECT_EQ(PictureOf(i), m_screens[i]) << "frame " << i;
+    }
+}
+
+// Damage that loses pixel rectangles in the middle of a capture file: whatever was lost, stepping
+// backward from the last frame shows the pictures that stepping forward shows.
+TEST_F(RecoveryTest, DamageInTheMiddleStillStepsBackwardAsForward) {
+    struct SCase {
+        const char* name;
+        // Where in the stream of a change's rectangles the damage falls: a byte into the head
+        // of its first old-pixel record, or of its first new-pixel record, or a cut of bytes
+        // from the old pixels into the new ones.
+        int nRecord;  // 0 = first old pixels, 2 = first new pixels
+        bool bCut;
+    };
+    const SCase cases[] = {
+        {"old pixels lost", 0, false},
+        {"new pixels lost", 2, false},
+        {"old and new pixels cut out", 0, true},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeRecording(8);
+        std::vector<uint8_t> bytes = ReadAll(m_capture);
+        // The old and new records of the fifth change start with these heads (type, left,
+        // right, top, bottom).
+        const int i = 4;
+        const std::vector<std::vector<uint8_t>> heads = {
+            {1, static_cast<uint8_t>(2 + i), 0, static_cast<uint8_t>(9 + i), 0, 3, 0, 8, 0},
+            {1, 20, 0, 30, 0, static_cast<uint8_t>(10 + i), 0, 20, 0},
+            {2, static_cast<uint8_t>(2 + i), 0, static_cast<uint8_t>(9 + i), 0, 3, 0, 8, 0},
+            {2, 20, 0, 30, 0, static_cast<uint8_t>(10 + i), 0, 20, 0},
+        };
+        auto at = std::search(bytes.begin(), bytes.end(), heads[c.nRecord].begin(),
+                              heads[c.nRecord].end());
+        ASSERT_NE(at, bytes.end());
+        if (c.bCut) {
+            auto to = std::search(at, bytes.end(), heads[3].begin(), heads[3].end());
+            ASSERT_NE(to, bytes.end());
+            bytes.erase(at + 3, to + 3);
+        } else {
+            at[2] = 0x7F;  // the right edge far outside the area
+        }
+        WriteAll(m_capture, bytes);
+
+        const SRecoveryReport report = Recover(m_capture);
+        ASSERT_EQ(report.result, ERecoverResult::Saved) << m_prompter.Transcript();
+        EXPECT_GT(report.nSkippedBytes, 0u);
+        CDemoProject opened;
+        CProjectFile file(opened, m_prompter);
+        ASSERT_TRUE(file.Open(m_out));
+        EXPECT_GE(opened.FrameCount(), m_screens.size() - 1);
+        ExpectStepsBackAsForward(opened, file);
+        CFrameCompositor compositor(opened);
+        compositor.SetSources(file.StreamSources());
+        compositor.GoToFrame(opened.FrameCount() - 1);
+        EXPECT_EQ(compositor.Picture().m_Pixels, m_lastScreen);
+        fs::remove(m_out);
+    }
 }
 
 TEST_F(RecoveryTest, RandomDamageNeverGivesAnUnreadableProject) {
@@ -175,12 +250,7 @@ TEST_F(RecoveryTest, RandomDamageNeverGivesAnUnreadableProject) {
             CDemoProject opened;
             CProjectFile file(opened, m_prompter);
             ASSERT_TRUE(file.Open(m_out));
-            CFrameCompositor compositor(opened);
-            compositor.SetSources(file.StreamSources());
-            for (uint32_t i = 0; i < opened.FrameCount(); ++i) {
-                compositor.GoToFrame(i);
-            }
-            EXPECT_FALSE(compositor.Damaged());
+            ExpectStepsBackAsForward(opened, file);
             fs::remove(m_out);
         }
     }
@@ -255,7 +325,7 @@ TEST_F(RecoveryTest, ProjectFileWithoutTrailerIsRecoveredFromItsRecords) {
     EXPECT_EQ(m_opened.m_nHeight, 30);
     // The scan stops where the offset table says the stream ends: no bogus frames from the
     // trailer's bytes.
-    EXPECT_EQ(m_opened.FrameCount(), 1u + 3 * 2 + 1);
+    EXPECT_EQ(m_opened.FrameCount(), m_screens.size());
     EXPECT_TRUE(m_opened.LastFrame()->m_bKeyFrame);
     EXPECT_EQ(PictureOf(m_opened.FrameCount() - 1), m_lastScreen);
 }
@@ -269,41 +339,83 @@ TEST_F(RecoveryTest, RectanglesOutsideTheChosenSizeAreRefused) {
         return true;
     });
     ASSERT_EQ(report.result, ERecoverResult::Saved);
-    EXPECT_EQ(report.nFrames, 2u * 2);
+    EXPECT_EQ(report.nFrames, 2u);
     // At least 32 pixels, but no larger than the area asked for.
     EXPECT_EQ(report.nWidth, 32);
     EXPECT_EQ(report.nHeight, 25);
 }
 
-// Which rectangles share a frame: type-1 rectangles and the type-2 rectangles right after them
-// are one frame; a type-2 rectangle without type-1 rectangles before it is a frame of its own.
-TEST_F(RecoveryTest, OldAndNewRectanglesOfOneCaptureShareAFrame) {
+// Which records make one frame, and the time each frame gets. Records: 'o' old pixels, 'n' new
+// pixels of a small rectangle, 'N' new pixels of the whole area, 'c' a cursor area and 't' a time
+// record, the last two with an increment. A frame is written as its duration, with 'k' for a key
+// frame.
+TEST_F(RecoveryTest, CapturesBecomeFramesWithTheTimeThatFollowedThem) {
+    struct SRecord {
+        char kind;
+        uint32_t nIncrement = 0;
+    };
     struct SCase {
-        std::vector<EStreamRecordType> types;
-        uint32_t nFrames;
+        const char* name;
+        std::vector<SRecord> records;
+        std::vector<std::string> frames;
     };
     const SCase cases[] = {
-        {{kRecordNewPixels, kRecordNewPixels}, 2},
-        {{kRecordOldPixels, kRecordNewPixels}, 1},
-        {{kRecordOldPixels, kRecordNewPixels, kRecordOldPixels, kRecordNewPixels}, 2},
-        {{kRecordOldPixels, kRecordOldPixels, kRecordNewPixels, kRecordNewPixels}, 1},
-        {{kRecordNewPixels, kRecordOldPixels, kRecordNewPixels}, 2},
-        {{kRecordOldPixels, kRecordCursor, kRecordNewPixels}, 3},
+        {"new pixels of one capture", {{'n'}, {'n'}}, {"5"}},
+        {"old then new pixels", {{'o'}, {'o'}, {'n'}, {'n'}}, {"5"}},
+        {"rectangle by rectangle", {{'o'}, {'n'}, {'o'}, {'n'}}, {"5"}},
+        {"new pixels first", {{'n'}, {'o'}, {'n'}}, {"5"}},
+        {"never across a time record", {{'o'}, {'n'}, {'t', 6}, {'N'}}, {"6", "5k"}},
+        {"never across a cursor area", {{'o'}, {'n'}, {'c', 2}, {'c', 3}, {'n'}}, {"2", "3", "5"}},
+        {"old pixels alone make no frame", {{'o'}, {'c', 3}, {'n'}}, {"3", "5"}},
+        {"time lengthens the frame it follows",
+         {{'t', 4}, {'o'}, {'n'}, {'c', 2}, {'t', 6}, {'c', 3}, {'t', 1}, {'o'}, {'n'}, {'t', 9}},
+         {"12", "4", "9"}},
+        {"a cursor area after time is a frame of its own",
+         {{'o'}, {'N'}, {'t', 8}, {'c', 2}, {'o'}, {'n'}, {'c', 1}},
+         {"8k", "2", "1"}},
     };
-    const std::vector<uint32_t> pixels(40 * 30, 0x123456);
+    std::vector<uint32_t> pixels(40 * 30);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<uint32_t>(i * 0x10203) & 0xFEFFFF;
+    }
     for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
         CDemoProject project;
         CCaptureStream stream;
         ASSERT_TRUE(stream.Begin(project, m_temp, 40, 30, false));
         stream.AppendCapturedFrame();
-        for (EStreamRecordType type : c.types) {
-            stream.WriteRect(0, 0, 9, 9, pixels.data(), 40, type);
+        for (const SRecord& r : c.records) {
+            switch (r.kind) {
+                case 'o':
+                    stream.WriteRect(2, 3, 11, 9, pixels.data(), 40, kRecordOldPixels);
+                    break;
+                case 'n':
+                    stream.WriteRect(4, 5, 13, 12, pixels.data(), 40, kRecordNewPixels);
+                    break;
+                case 'N':
+                    stream.WriteRect(0, 0, 39, 29, pixels.data(), 40, kRecordNewPixels);
+                    break;
+                case 'c':
+                    stream.WriteRect(7, 7, 9, 9, pixels.data(), 40, kRecordCursor, r.nIncrement);
+                    break;
+                default:
+                    stream.WriteTick(r.nIncrement);
+            }
         }
         SCaptureFiles files;
         ASSERT_TRUE(stream.Stop(files));
         const SRecoveryReport report = Recover(files.dataPath);
         ASSERT_EQ(report.result, ERecoverResult::Saved);
-        EXPECT_EQ(report.nFrames, c.nFrames) << c.types.size() << " rectangles";
+        CDemoProject opened;
+        CProjectFile file(opened, m_prompter);
+        ASSERT_TRUE(file.Open(m_out));
+        std::vector<std::string> frames;
+        for (const CFrameInfo* f = opened.FirstFrame(); f != nullptr; f = f->m_pNext) {
+            frames.push_back(std::to_string(f->m_nDuration) + (f->m_bKeyFrame ? "k" : ""));
+            EXPECT_EQ(f->m_nRecordedDuration, f->m_nDuration);
+        }
+        EXPECT_EQ(frames, c.frames);
+        ExpectStepsBackAsForward(opened, file);
         fs::remove(m_out);
         fs::remove(files.dataPath);
         fs::remove(files.indexPath);

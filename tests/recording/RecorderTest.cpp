@@ -20,6 +20,7 @@
 #include "recording/ScreenGrabber.h"
 #include "tests/recording/FakeCursorSource.h"
 #include "tests/recording/FakeScreen.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -62,6 +63,10 @@ public:
     void SaveSettings() override { ++m_nSettingsSaved; }
     void StartNewInstance() override { ++m_nNewInstances; }
     void CloseProgram() override { ++m_nCloses; }
+    void CloseProgramUnsaved() override {
+        ++m_nCloses;
+        ++m_nUnsavedCloses;
+    }
 
     // Handles the posted messages, as the event loop would.
     void RunPosted() {
@@ -90,6 +95,7 @@ public:
     int m_nSettingsSaved = 0;
     int m_nNewInstances = 0;
     int m_nCloses = 0;
+    int m_nUnsavedCloses = 0;
 };
 
 class CFakeTray : public ITray {
@@ -583,10 +589,55 @@ TEST_F(RecorderTest, PresetSaveThatFailsKeepsTheCaptureFilesForRecovery) {
     Make({.presetFile = m_dir.File("no/such/folder/out.lumo")});
     StartAndGrab();
     Code(kHotkeyStop);
-    EXPECT_EQ(m_window.m_nCloses, 1);
+    EXPECT_EQ(m_window.m_nUnsavedCloses, 1);
     EXPECT_TRUE(m_window.m_opened.empty());
-    EXPECT_EQ(TempFiles().size(), 2u);
-    EXPECT_NE(m_prompter.Transcript().find("Unable to open output file."), std::string::npos);
+    const std::vector<std::string> kept = TempFiles();
+    ASSERT_EQ(kept.size(), 2u);
+    const std::string transcript = m_prompter.Transcript();
+    EXPECT_NE(transcript.find("Unable to open output file."), std::string::npos);
+    // The last message says where the recording is and how to get it back.
+    ASSERT_FALSE(m_prompter.Messages().empty());
+    const std::string& said = m_prompter.Messages().back().text;
+    for (const std::string& name : kept) {
+        EXPECT_NE(said.find(name), std::string::npos) << said;
+    }
+    EXPECT_NE(said.find("quillo recover"), std::string::npos) << said;
+}
+
+TEST_F(RecorderTest, DiskThatRefusesTheCaptureKeepsItsFilesAndSaysHowToRecoverThem) {
+    Make({.leftoverDir = m_dir.Path().string()});
+    StartAndGrab();
+    Tick();
+    const std::vector<std::string> kept = TempFiles();
+    ASSERT_EQ(kept.size(), 2u);
+    const std::string data = m_dir.File(kept[1]);
+    const auto nWritten = fs::file_size(data);
+    ASSERT_GT(nWritten, 0u);
+    m_window.m_answers = {EStopAnswer::StopAndSave};
+    {
+        CFileSizeLimit full(nWritten);
+        for (uint32_t colour : {0x102030u, 0x405060u, 0x708090u}) {
+            Change(colour);
+            Ticks(12);
+        }
+    }
+    EXPECT_EQ(m_window.m_nStopDialogs, 1);
+    EXPECT_EQ(m_window.m_nUnsavedCloses, 1);
+    EXPECT_EQ(m_window.m_nNewInstances, 0);
+    EXPECT_FALSE(m_recorder->Running());
+    // Nothing that reached the disk is thrown away.
+    EXPECT_EQ(TempFiles(), kept);
+    EXPECT_EQ(fs::file_size(data), nWritten);
+    ASSERT_GE(m_prompter.Messages().size(), 2u);
+    EXPECT_EQ(m_prompter.Messages()[0].text, kDiskFullText);
+    const SPromptMessage& said = m_prompter.Messages().back();
+    EXPECT_EQ(said.caption, kDiskFullCaption);
+    EXPECT_NE(said.text.find(data), std::string::npos) << said.text;
+    EXPECT_NE(said.text.find(m_dir.File(kept[0])), std::string::npos) << said.text;
+    EXPECT_NE(said.text.find("recover them when it next starts"), std::string::npos);
+    EXPECT_NE(said.text.find("quillo recover " + data), std::string::npos) << said.text;
+    EXPECT_EQ(m_prompter.Transcript().find("Unable to open temporary capture file."),
+              std::string::npos);
 }
 
 TEST_F(RecorderTest, SavedProjectThatCannotBeOpenedClosesTheProgram) {

@@ -1,18 +1,9 @@
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
-#include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/InputEvents.h"
@@ -28,85 +19,11 @@
 #include "project/stream/StreamFormat.h"
 #include "recording/HeadlessRecorder.h"
 #include "recording/ScreenGrabber.h"
+#include "tests/support/ScenePlayer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XvfbServer.h"
 
 namespace {
-
-// The scene program on the test's server, printing a hash of the screen after every step.
-class CScenePlayer {
-public:
-    CScenePlayer(const std::string& display, int seconds) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) {
-            return;
-        }
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(fds[1], STDOUT_FILENO);
-            const std::string s = std::to_string(seconds);
-            execl(QUILLO_SCENE_BINARY, "quillo-scene", "--display", display.c_str(), "--seconds",
-                  s.c_str(), "--hashes", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        m_reader = std::thread([this, fd = fds[0]] {
-            std::FILE* in = fdopen(fd, "r");
-            int step = 0;
-            unsigned long long hash = 0;
-            while (in != nullptr && std::fscanf(in, "%d %llx", &step, &hash) == 2) {
-                std::lock_guard lock(m_mutex);
-                m_hashes.insert(hash);
-            }
-            if (in != nullptr) {
-                std::fclose(in);
-            }
-        });
-    }
-    ~CScenePlayer() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-        if (m_reader.joinable()) {
-            m_reader.join();
-        }
-    }
-    // Waits until the scene shows its first picture.
-    bool WaitUntilShown() {
-        for (int i = 0; i < 300; ++i) {
-            {
-                std::lock_guard lock(m_mutex);
-                if (!m_hashes.empty()) {
-                    return true;
-                }
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
-    std::set<unsigned long long> Hashes() {
-        std::lock_guard lock(m_mutex);
-        return m_hashes;
-    }
-
-private:
-    pid_t m_pid = -1;
-    std::thread m_reader;
-    std::mutex m_mutex;
-    std::set<unsigned long long> m_hashes;
-};
-
-// The same hash as the scene's: FNV-1a over blue, green and red of every pixel.
-unsigned long long Hash(const std::vector<uint32_t>& pixels) {
-    uint64_t h = 1469598103934665603ull;
-    for (uint32_t p : pixels) {
-        for (int shift = 0; shift < 24; shift += 8) {
-            h = (h ^ ((p >> shift) & 0xFF)) * 1099511628211ull;
-        }
-    }
-    return h;
-}
 
 // True when the frame's picture starts with a record that covers the whole recorded area; the
 // compositor has found the picture's bytes.
@@ -130,7 +47,7 @@ TEST(X11SceneRecording, EverySavedFrameIsAPictureTheSceneShowed) {
     constexpr uint32_t kRecordMs = 10000;
     CXvfbServer server({kW, kH, true});
     ASSERT_TRUE(server.Running()) << server.Error();
-    CScenePlayer scene(server.Display(), 16);
+    CScenePlayer scene(QUILLO_SCENE_BINARY, server.Display(), 16);
     ASSERT_TRUE(scene.WaitUntilShown());
 
     CX11Display display(server.Display());
@@ -178,7 +95,7 @@ TEST(X11SceneRecording, EverySavedFrameIsAPictureTheSceneShowed) {
     for (uint32_t i = 0; i < project.FrameCount(); ++i) {
         compositor.GoToFrame(i);
         ASSERT_FALSE(compositor.Damaged()) << "frame " << i;
-        rebuilt.push_back(Hash(compositor.Picture().m_Pixels));
+        rebuilt.push_back(SceneHash(compositor.Picture().m_Pixels));
     }
     // Taken last: on a loaded machine the scene may print the hash of its final picture late.
     const std::set<unsigned long long> shown = scene.Hashes();

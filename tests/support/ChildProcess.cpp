@@ -7,9 +7,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <thread>
 
-pid_t SpawnProgram(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env,
+            const char* output) {
     const pid_t pid = fork();
     if (pid == 0) {
         for (const std::string& e : env) {
@@ -20,13 +24,27 @@ pid_t SpawnProgram(const std::vector<std::string>& args, const std::vector<std::
             argv.push_back(const_cast<char*>(a.c_str()));
         }
         argv.push_back(nullptr);
-        if (std::freopen("/dev/null", "w", stdout) == nullptr) {
+        if (std::freopen(output, "w", stdout) == nullptr) {
+            _exit(126);
+        }
+        if (output != std::string_view("/dev/null") && dup2(STDOUT_FILENO, STDERR_FILENO) < 0) {
             _exit(126);
         }
         execv(argv[0], argv.data());
         _exit(127);
     }
     return pid;
+}
+
+}  // namespace
+
+pid_t SpawnProgram(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    return Spawn(args, env, "/dev/null");
+}
+
+pid_t SpawnProgramTo(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                     const std::string& output) {
+    return Spawn(args, env, output.c_str());
 }
 
 int WaitForExit(pid_t pid, int seconds) {

@@ -8,6 +8,7 @@
 #include "project/model/DemoProject.h"
 #include "project/stream/CaptureStream.h"
 #include "project/stream/RingBuffer.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -207,6 +208,67 @@ TEST(RingBufferTest, FlushWritesOnlyWhatIsAskedAndWrapsInTwoPieces) {
     std::fclose(f);
     EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5,
                                                     6, 7, 1, 2, 3, 4, 5, 6, 7, 8, 1, 2}));
+}
+
+TEST(RingBufferTest, AfterARefusedWriteTheFileGetsNoPiecesOfLaterRecords) {
+    CTempDir dir;
+    const std::string path = dir.File("ring");
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    CRingBuffer ring;
+    ring.Begin(fileno(f), 64);
+    const uint8_t bytes[] = {1, 2, 3, 4, 5, 6, 7, 8};
+    {
+        CFileSizeLimit full(10);
+        ring.Put(bytes, 8);
+        EXPECT_TRUE(ring.Flush(8));
+        ring.Put(bytes, 8);
+        EXPECT_FALSE(ring.Flush(8));
+    }
+    // The disk has room again; what the ring holds now still stays out of the file.
+    ring.Put(bytes, 8);
+    EXPECT_FALSE(ring.FlushAll());
+    EXPECT_TRUE(ring.WriteFailed());
+    EXPECT_EQ(ring.Unflushed(), 0u);
+    std::fclose(f);
+    EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 1, 2}));
+}
+
+// A tick writes 64 KB of the ring; what is older than half a second goes out whole.
+TEST_F(StreamWriterTest, TickFlushEmptiesTheRingEveryHalfSecond) {
+    ASSERT_TRUE(Begin(false, 300, 300, 1'000'000));
+    std::mt19937 rng(8);
+    std::vector<uint32_t> noise(300 * 300);
+    for (uint32_t& px : noise) {
+        px = rng() & 0xFEFFFF;
+    }
+    m_Stream.AppendCapturedFrame();
+    m_Stream.WriteRect(0, 0, 299, 299, noise.data(), 300, kRecordNewPixels);
+    const size_t nWritten = m_Stream.Unflushed();
+    ASSERT_GT(nWritten, 3 * CCaptureStream::kFlushPerTick);
+    struct SStep {
+        uint32_t nNowMs;
+        size_t nLeft;
+    };
+    const SStep steps[] = {
+        {1000, nWritten - CCaptureStream::kFlushPerTick},
+        {1050, nWritten - 2 * CCaptureStream::kFlushPerTick},
+        {1499, nWritten - 3 * CCaptureStream::kFlushPerTick},
+        {1500, 0},
+    };
+    for (const SStep& step : steps) {
+        EXPECT_TRUE(m_Stream.FlushForTick(step.nNowMs));
+        EXPECT_EQ(m_Stream.Unflushed(), step.nLeft) << "at " << step.nNowMs << " ms";
+    }
+    // The half second counts from the moment the ring was last empty.
+    m_Stream.WriteTick(7);
+    EXPECT_TRUE(m_Stream.FlushForTick(1900));
+    EXPECT_EQ(m_Stream.Unflushed(), 0u);
+    m_Stream.WriteRect(0, 0, 299, 299, noise.data(), 300, kRecordOldPixels);
+    EXPECT_TRUE(m_Stream.FlushForTick(2300));
+    EXPECT_GT(m_Stream.Unflushed(), 0u);
+    EXPECT_TRUE(m_Stream.FlushForTick(2400));
+    EXPECT_EQ(m_Stream.Unflushed(), 0u);
 }
 
 TEST(RingBufferTest, DefaultSizeIsTheSmallerOfTheLimitAndHalfTheFreeMemory) {
