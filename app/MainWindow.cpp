@@ -29,6 +29,7 @@
 #include "app/RecoveryDialog.h"
 #include "app/SettingsFiles.h"
 #include "app/WindowPlacement.h"
+#include "platform/LocalHttpServer.h"
 #include "platform/Prompter.h"
 #include "project/DemoProject.h"
 #include "project/FrameCompositor.h"
@@ -126,6 +127,9 @@ void CMainWindow::BuildMenus() {
             AddRecent(m_pProject->m_pszFileName);
         }
     });
+    m_pShowDemoAction = m_pFileMenu->addAction("&Show Demo");
+    m_pShowDemoAction->setEnabled(false);
+    connect(m_pShowDemoAction, &QAction::triggered, this, &CMainWindow::ShowDemo);
     m_pRecentSeparator = m_pFileMenu->addSeparator();
     m_pFileMenu->addSeparator();
     m_pExitAction = m_pFileMenu->addAction("E&xit");
@@ -359,6 +363,7 @@ void CMainWindow::ShowProject() {
     m_pCompositor->SetSources(m_pFile->StreamSources());
     RegisterFollowingPictures(*m_pProject, *m_pCompositor);
     m_pSaveAction->setEnabled(true);
+    m_pShowDemoAction->setEnabled(true);
     setWindowTitle(QString::fromStdString(fs::path(m_pProject->m_pszFileName).filename().string()) +
                    " - Quillo");
     m_bUpdating = true;

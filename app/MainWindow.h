@@ -21,6 +21,7 @@
 #include "recording/RecorderWindow.h"
 
 class CCaptureFrameWnd;
+class CLocalHttpServer;
 class CDemoProject;
 class CFrameInfo;
 class CFrameCompositor;
@@ -143,6 +144,9 @@ private:
     bool SaveSettings();
     std::string ProjectStem() const;
     std::string ProjectFolder() const;
+    // "&Show Demo" (MainWindowShowDemo.cpp): serves the project's published page on 127.0.0.1
+    // and opens it in the default browser.
+    void ShowDemo();
 
     CSettingsFiles& m_settings;
     SCommandLine m_commandLine;
@@ -161,10 +165,13 @@ private:
     std::string m_effectFolder;  // where the last effect file was saved or loaded
     std::optional<std::vector<std::string>> m_restart;
     std::unique_ptr<CMainWindowRecorder> m_pRecorder;
+    // Serves the shown demo until the program ends.
+    std::unique_ptr<CLocalHttpServer> m_pDemoServer;
 
     QMenu* m_pFileMenu = nullptr;
     QAction* m_pOpenAction = nullptr;
     QAction* m_pSaveAction = nullptr;
+    QAction* m_pShowDemoAction = nullptr;
     QAction* m_pExitAction = nullptr;
     QAction* m_pRecentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "publish/MovieGeometry.h"
 #include "publish/PublishSettings.h"
 
 class CDemoProject;
@@ -25,6 +26,8 @@ struct SPublishResults {
     std::string strReport;  // the build report's status line
     bool bCancelled = false;
     std::string strMoviePath;
+    std::string strCreatedAt;  // the C library's time text of the start, without a line end
+    SMovieGeometry geometry;
 };
 
 class CMoviePublisher {

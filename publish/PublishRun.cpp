@@ -960,6 +960,7 @@ bool CPublishRun::Save(const std::string& moviePath, SPublishResults& results) {
     results.nPlayingSeconds = int32_t(frames / std::max(1, m_settings.m_nFrameRate));
     results.bCancelled = m_bTerminated;
     results.strMoviePath = moviePath;
+    results.geometry = m_g;
     if (ok && !m_bTerminated) {
         fs::rename(temp, target, ec);
         if (ec) {

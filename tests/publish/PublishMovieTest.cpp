@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "project/PictureBlock.h"
 #include "tests/publish/PublishFixture.h"
@@ -255,10 +256,19 @@ TEST_F(PublishMovieTest, CancelLeavesNoMovieAndSaysSo) {
     EXPECT_TRUE(pub.results.bCancelled);
     EXPECT_EQ(pub.results.nSizeKB, -1);
     EXPECT_EQ(pub.results.strReport, "Build 1 terminated by user");
+    // Only the build report is written, and it says so.
     for (const auto& entry : std::filesystem::directory_iterator(m_Dir.Path())) {
-        EXPECT_EQ(entry.path().string().find("cancelled"), std::string::npos)
-            << entry.path().string();
+        if (entry.path().filename() != "cancelled.txt") {
+            EXPECT_EQ(entry.path().string().find("cancelled"), std::string::npos)
+                << entry.path().string();
+        }
     }
+    std::ifstream report(m_Dir.File("cancelled.txt"), std::ios::binary);
+    std::string path;
+    std::string status;
+    std::getline(report, path);
+    std::getline(report, status);
+    EXPECT_EQ(status, "Build 1 terminated by user\r");
 }
 
 // "Small file size": 8-bit pictures through the movie's colour table, whose tree is reduced to
