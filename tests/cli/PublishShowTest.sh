@@ -7,7 +7,7 @@ set -eu
 Q="$1"
 W="$2"
 rm -rf "$W"
-mkdir -p "$W/bin" "$W/settings"
+mkdir -p "$W/bin" "$W/settings" "$W/out" "$W/pkg"
 cd "$W"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 export QUILLO_SETTINGS_DIR="$W/settings"

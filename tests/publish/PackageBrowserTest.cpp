@@ -143,6 +143,36 @@ TEST_F(PackageBrowserTest, ThePagePlaysTheMovieWhereItIsServed) {
     EXPECT_EQ(narrow.json["box"].toObject()["height"].toDouble(), kH / 2);
 }
 
+// A recording wider than 800 pixels gets 10 units per pixel, so the movie's header declares a
+// stage half its size; the page still shows one recorded pixel per CSS pixel.
+TEST_F(PackageBrowserTest, AWideRecordingShowsAtItsRecordedSize) {
+    constexpr int kWide = 840;
+    constexpr int kLow = 40;
+    CMemoryRecording wide(m_dir.Path().string(), kWide, kLow);
+    wide.Paint(0, 0, kWide - 1, kLow - 1,
+               [](int x, int y) { return (x / 20 + y / 10) % 2 == 0 ? 0x8020C0 : 0xF0F0F0; });
+    wide.Capture(0, 0, kWide - 1, kLow - 1, 300);
+    ASSERT_TRUE(wide.Finish());
+    const SPublished pub = Publish(wide, m_prompter, Out("wide").string(),
+                                   [](CPublishSettings& s) { s.m_bCreateWebPage = true; });
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    ASSERT_EQ(pub.results.geometry.nTwips, 10);
+    CLocalHttpServer server;
+    std::string why;
+    ASSERT_TRUE(server.Start(m_dir.Path(), why)) << why;
+
+    const SPageRun run =
+        CheckPage(server.Address("wide.htm"), Out("wide.png"), "--viewport 900x200");
+    ASSERT_EQ(run.exitCode, 0) << QJsonDocument(run.json).toJson().toStdString();
+    EXPECT_EQ(run.json["box"].toObject()["width"].toDouble(), kWide);
+    EXPECT_EQ(run.json["box"].toObject()["height"].toDouble(), kLow);
+    Keep(Out("wide.png"));
+    const QImage image(QString::fromStdString(Out("wide.png").string()));
+    ASSERT_EQ(image.width(), kWide);
+    const SPictureDiff diff = Compare(image, wide.Picture(0), kWide, kLow);
+    EXPECT_EQ(diff.nDiffering, 0) << "max channel difference " << diff.nMaxChannel;
+}
+
 TEST_F(PackageBrowserTest, TheScormPackagePlaysInsideALearningSystemsFrame) {
     if (const std::string missing = CScormJudge::Missing(); !missing.empty()) {
         GTEST_SKIP() << missing;

@@ -2,12 +2,12 @@
 // Opens a published page as a viewer would, in the judges' headless Chromium, and reports what
 // the web player on it did:
 //
-//   node PageCheck.mjs URL OUT.png [--frame] [--at SECONDS] [--viewport WxH]
+//   node PageCheck.mjs URL OUT.png [--frame] [--at SECONDS] [--viewport WxH] [--page PAGE.png]
 //
 // With --frame the player is looked for in the page's first inner frame (a package inside a
 // learning system's page). The page's clock is virtual, as in the judges' render script: it
 // steps while the player loads, then runs SECONDS (default 1) past the movie's load before the
-// player element is photographed to OUT.png. Prints one JSON line: loaded, focused (the player
+// player element is photographed to OUT.png (and, with --page, the whole window to PAGE.png). Prints one JSON line: loaded, focused (the player
 // has the keyboard focus of its document), box (its size in CSS pixels), api (the type of
 // parent.API.LMSInitialize as the player's document sees it), errors.
 import fs from "node:fs";
@@ -23,13 +23,14 @@ const opt = { frame: false, at: 1, viewport: { width: 800, height: 600 } };
 for (let i = 0; i < argv.length; i++) {
   if (argv[i] === "--frame") opt.frame = true;
   else if (argv[i] === "--at") opt.at = Number(argv[++i]);
+  else if (argv[i] === "--page") opt.page = argv[++i];
   else if (argv[i] === "--viewport") {
     const [w, h] = argv[++i].split("x").map(Number);
     opt.viewport = { width: w, height: h };
   } else pos.push(argv[i]);
 }
 if (pos.length !== 2) {
-  console.error("usage: node PageCheck.mjs URL OUT.png [--frame] [--at SECONDS] [--viewport WxH]");
+  console.error("usage: node PageCheck.mjs URL OUT.png [--frame] [--at SECONDS] [--viewport WxH] [--page PAGE.png]");
   process.exit(2);
 }
 const [url, shot] = pos;
@@ -80,6 +81,7 @@ try {
     await tab.clock.runFor(Math.round(opt.at * 1000)).catch(() => {});
     st = await state();
     await scope().locator("ruffle-player").screenshot({ path: shot, animations: "allow" });
+    if (opt.page) await tab.screenshot({ path: opt.page, animations: "allow" });
   } else {
     result.errors.push("the movie never loaded");
     await tab.screenshot({ path: shot });
