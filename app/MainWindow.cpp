@@ -29,6 +29,7 @@
 #include "app/RecordingController.h"
 #include "app/RecoveryDialog.h"
 #include "app/WindowPlacement.h"
+#include "platform/LocalHttpServer.h"
 #include "platform/Prompter.h"
 #include "project/file/ProjectFile.h"
 #include "project/model/DemoProject.h"
@@ -129,6 +130,9 @@ void CMainWindow::BuildMenus() {
             AddRecent(m_pProject->m_pszFileName);
         }
     });
+    m_pShowDemoAction = m_pFileMenu->addAction("&Show Demo");
+    m_pShowDemoAction->setEnabled(false);
+    connect(m_pShowDemoAction, &QAction::triggered, this, &CMainWindow::ShowDemo);
     m_pRecentSeparator = m_pFileMenu->addSeparator();
     m_pFileMenu->addSeparator();
     m_pExitAction = m_pFileMenu->addAction("E&xit");
@@ -362,6 +366,7 @@ void CMainWindow::ShowProject() {
     m_pCompositor->SetSources(m_pFile->StreamSources());
     RegisterFollowingPictures(*m_pProject, *m_pCompositor);
     m_pSaveAction->setEnabled(true);
+    m_pShowDemoAction->setEnabled(true);
     setWindowTitle(QString::fromStdString(fs::path(m_pProject->m_pszFileName).filename().string()) +
                    " - Quillo");
     m_bUpdating = true;

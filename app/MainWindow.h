@@ -22,6 +22,7 @@
 
 class CCaptureController;
 class CCaptureFrameWnd;
+class CLocalHttpServer;
 class CDemoProject;
 class CFrameInfo;
 class CFrameCompositor;
@@ -138,6 +139,9 @@ private:
     void UpdateFrameInfo();
     std::string ProjectStem() const;
     std::string ProjectFolder() const;
+    // "&Show Demo" (MainWindowShowDemo.cpp): serves the project's published page on 127.0.0.1
+    // and opens it in the default browser.
+    void ShowDemo();
 
     CSettingsFiles& m_settings;
     SCommandLine m_commandLine;
@@ -158,10 +162,13 @@ private:
     std::unique_ptr<CRecordingController> m_pRecording;
     std::unique_ptr<CCaptureController> m_pCapture;
     std::unique_ptr<CProjectOpsController> m_pProjectOps;
+    // Serves the shown demo until the program ends.
+    std::unique_ptr<CLocalHttpServer> m_pDemoServer;
 
     QMenu* m_pFileMenu = nullptr;
     QAction* m_pOpenAction = nullptr;
     QAction* m_pSaveAction = nullptr;
+    QAction* m_pShowDemoAction = nullptr;
     QAction* m_pExitAction = nullptr;
     QAction* m_pRecentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;

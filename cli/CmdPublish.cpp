@@ -1,8 +1,10 @@
 // `quillo publish FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop]
-// [--no-controls]`: publishes the project as a movie OUTBASE.swf (by default beside the project,
-// named after it) with the project's stored publish settings and those of "config.txt" and the
-// program state file in the settings folder, the flags overriding the common ones. Progress goes
-// to stderr, the results to stdout.
+// [--no-controls] [--html] [--exe] [--scorm] [--zip]`: publishes the project as a movie
+// OUTBASE.swf (by default beside the project, named after it) with the project's stored publish
+// settings and those of "config.txt" and the program state file in the settings folder, the flags
+// overriding the common ones. Beside the movie go the build report and, as the settings and flags
+// say, the page (--html), the executable (--exe) and the SCORM package (--scorm; --zip adds its
+// ZIP file). Progress goes to stderr, the results to stdout.
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +28,10 @@ int RunPublish(std::span<const std::string> args) {
     bool quality = false;
     bool loop = false;
     bool noControls = false;
+    bool html = false;
+    bool exe = false;
+    bool scorm = false;
+    bool zip = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -53,6 +59,14 @@ int RunPublish(std::span<const std::string> args) {
             loop = true;
         } else if (a == "--no-controls") {
             noControls = true;
+        } else if (a == "--html") {
+            html = true;
+        } else if (a == "--exe") {
+            exe = true;
+        } else if (a == "--scorm") {
+            scorm = true;
+        } else if (a == "--zip") {
+            scorm = zip = true;
         } else if (!a.empty() && a[0] == '-') {
             return UsageError("publish", "unknown option or missing value: " + a);
         } else if (project.empty()) {
@@ -101,6 +115,10 @@ int RunPublish(std::span<const std::string> args) {
     }
     settings.m_bLoopMovie = settings.m_bLoopMovie || loop;
     settings.m_bControlBar = settings.m_bControlBar && !noControls;
+    settings.m_bCreateWebPage = settings.m_bCreateWebPage || html;
+    settings.m_bCreateExe = settings.m_bCreateExe || exe;
+    settings.m_bScorm = settings.m_bScorm || scorm;
+    settings.m_bScormZip = settings.m_bScormZip || zip;
 
     publisher.Start(outBase, {});
     publisher.Wait();
@@ -111,8 +129,8 @@ int RunPublish(std::span<const std::string> args) {
     if (r.bCancelled) {
         return Failure("publish", r.strReport);
     }
-    std::printf("movie %s\nsize %lld KB\nplaying time %d s\nframes %u\nbuild %d\n",
+    std::printf("movie %s\nsize %lld KB\nplaying time %d s\nframes %u\nbuild %d\nreport %s.txt\n",
                 r.strMoviePath.c_str(), static_cast<long long>(r.nSizeKB), r.nPlayingSeconds,
-                r.nFrameCount, r.nBuildNumber);
+                r.nFrameCount, r.nBuildNumber, outBase.c_str());
     return kExitOk;
 }

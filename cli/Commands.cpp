@@ -46,8 +46,15 @@ std::span<const SCommand> AllCommands() {
                  RunImportTiming},
         SCommand{"publish",
                  "FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop] "
-                 "[--no-controls]",
-                 "publish the project as the movie OUTBASE.swf", false, RunPublish},
+                 "[--no-controls] [--html] [--exe] [--scorm] [--zip]",
+                 "publish the project as the movie OUTBASE.swf with its build report OUTBASE.txt; "
+                 "--html the page OUTBASE.htm, --exe the executable OUTBASE, --scorm the SCORM "
+                 "package OUTBASE_SCORM (--zip with its ZIP file)",
+                 false, RunPublish},
+        SCommand{"show", "OUTBASE",
+                 "serve the published page OUTBASE.htm on 127.0.0.1 and open it in the default "
+                 "browser; serves until interrupted",
+                 false, RunShow},
         SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
                  "write a movie of every shape geometry and fill (compressed unless --fws); "
                  "--all: bitmaps, sprite, button, text and scripts",

@@ -1,9 +1,30 @@
 #include "publish/MoviePublisher.h"
 
-#include <cstdio>
+#include <ctime>
 
 #include "platform/Prompter.h"
 #include "publish/PublishRun.h"
+#include "publish/package/BuildReport.h"
+#include "publish/package/SideFiles.h"
+
+namespace {
+
+// The C library's time text of now, without its line end.
+std::string CreationTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char text[32] = {};
+    if (localtime_r(&now, &local) == nullptr || asctime_r(&local, text) == nullptr) {
+        return {};
+    }
+    std::string created = text;
+    while (!created.empty() && (created.back() == '\n' || created.back() == '\r')) {
+        created.pop_back();
+    }
+    return created;
+}
+
+}  // namespace
 
 CMoviePublisher::CMoviePublisher(CDemoProject& project, CFrameCompositor& compositor,
                                  IPrompter& prompter)
@@ -44,11 +65,9 @@ void CMoviePublisher::CreateMovie(const std::string& outputPath) {
     m_settings.m_bFlash6Compression = true;
     m_results = SPublishResults();
     m_results.nBuildNumber = ++m_settings.m_nBuildNumber;
+    m_results.strCreatedAt = CreationTime();
     CPublishRun run(m_project, m_compositor, m_prompter, m_settings, m_bCancel);
     run.Run(outputPath + ".swf", m_results);
-    char report[64];
-    std::snprintf(report, sizeof report,
-                  m_results.bCancelled ? "Build %d terminated by user" : "Build %d completed",
-                  m_results.nBuildNumber);
-    m_results.strReport = report;
+    m_results.strReport = BuildStatusLine(m_results.nBuildNumber, m_results.bCancelled);
+    WriteSideFiles(m_project, m_settings, m_results, m_prompter);
 }

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int32_t kMaxFrameRate = 120;
+constexpr size_t kMaxAboutText = 128;
 
 }  // namespace
 
@@ -53,4 +54,10 @@ void ApplyProjectPublishSettings(const CProjectSettings& stored, CPublishSetting
     settings.m_bControlsAtTop = block.m_bControlsAtTop != 0;
     settings.m_bClickSound = block.m_bClickSound != 0;
     settings.m_bKeySound = block.m_bKeySound != 0;
+    settings.m_nPlayUsing = block.m_nPlayUsing;
+    settings.m_bFullScreen = block.m_bFullScreen != 0;
+    settings.m_bRightClickHotspots = block.m_bRightClickHotspots != 0;
+    settings.m_bPlayFromUrl = block.m_bPlayFromUrl != 0;
+    settings.m_strPlayUrl = block.m_strPlayUrl;
+    settings.m_strAboutText = block.m_strAboutText.substr(0, kMaxAboutText);
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "publish/MovieGeometry.h"
+
 struct SPublishResults {
     int64_t nSizeKB = -1;  // -1 when the build was cancelled or failed
     int32_t nPlayingSeconds = 0;
@@ -13,4 +15,6 @@ struct SPublishResults {
     std::string strReport;  // the build report's status line
     bool bCancelled = false;
     std::string strMoviePath;
+    std::string strCreatedAt;  // the C library's time text of the start, without a line end
+    SMovieGeometry geometry;
 };

@@ -234,6 +234,7 @@ bool CPublishRun::Save(const std::string& moviePath, SPublishResults& results) {
     results.nPlayingSeconds = int32_t(frames / std::max(1, m_context.settings.m_nFrameRate));
     results.bCancelled = m_bTerminated;
     results.strMoviePath = moviePath;
+    results.geometry = m_context.geometry;
     if (ok) {
         fs::rename(temp, target, ec);
         if (ec) {

@@ -51,10 +51,17 @@ struct CPublishSettings {
     int32_t m_nWebPageTemplate = 0;  // "Web page template"
 
     bool m_bCreateExe = false;
+    // "Executable settings": "Play using: " "Web browser" (0) or "Quillo Flash player" (1).
+    int32_t m_nPlayUsing = 0;
+    bool m_bFullScreen = false;          // "Full screen presentation"
+    bool m_bRightClickHotspots = false;  // "Allow right mouse click on hotspots"
+    bool m_bPlayFromUrl = false;         // "Play from URL:"
+    std::string m_strPlayUrl;
+    std::string m_strAboutText;        // "About menu text:", at most 128 characters
     bool m_bScorm = false;             // "Create SCORM 1.2 resource package"
     bool m_bScormZip = false;          // "Create PIF / ZIP file"
-    std::string m_strScormIdentifier;  // "Resource Identifier"
-    std::string m_strScormVersion;     // "Version"
+    std::string m_strScormIdentifier;  // "Resource Identifier"; empty: from the project's name
+    std::string m_strScormVersion;     // "Version"; empty: "1.0"
 
     bool m_bClickSound = false;  // "Add mouse click sound"
     bool m_bKeySound = false;    // "Add keyboard sound"

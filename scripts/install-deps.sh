@@ -12,8 +12,10 @@ PACKAGES=(
   libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xfixes0-dev libxcb-xinput-dev
   libxcb-keysyms1-dev libxcb-xtest0-dev
   libavformat-dev libavcodec-dev libswscale-dev ffmpeg
+  # the web player's package manager
+  nodejs
   # test services and judges
-  xvfb x11-utils xdotool chromium python3 imagemagick
+  xvfb x11-utils xdotool chromium python3 imagemagick libxml2-utils curl
   # a window manager for the active-window tests
   openbox
   # the German locale of the settings tests
@@ -31,6 +33,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The web player that published pages load (npm, exact pins), copied into the build tree by
+# CMake. QUILLO_WEB_PLAYER moves the npm tree.
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+WEB=${QUILLO_WEB_PLAYER:-${XDG_CACHE_HOME:-$HOME/.cache}/quillo-web}
+if ! cmp -s "$ROOT/publish/web/package-lock.json" "$WEB/package-lock.json" ||
+   [ ! -f "$WEB/node_modules/@ruffle-rs/ruffle/ruffle.js" ]; then
+  echo "quillo setup: installing the web player into $WEB"
+  mkdir -p "$WEB"
+  cp "$ROOT/publish/web/package.json" "$ROOT/publish/web/package-lock.json" "$WEB/"
+  npm ci --prefix "$WEB" --no-audit --no-fund
 fi
 
 # The movie judges (swf-parser and Ruffle in headless Chromium) live beside the project.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "project/stream/PictureBlock.h"
 #include "tests/publish/PublishFixture.h"
@@ -316,6 +317,12 @@ TEST_F(PublishMovieTest, APictureShownAgainAtItsPlaceReusesItsShape) {
         const SPictureDiff diff = Compare(shot, rec.Picture(uint32_t(i)), kW, kH);
         EXPECT_EQ(diff.nDiffering, 0) << "shot at " << at[i] << " s: max " << diff.nMaxChannel;
     }
+    std::ifstream report(m_Dir.File("cancelled.txt"), std::ios::binary);
+    std::string path;
+    std::string status;
+    std::getline(report, path);
+    std::getline(report, status);
+    EXPECT_EQ(status, "Build 1 terminated by user\r");
 }
 
 // "Small file size": 8-bit pictures through the movie's colour table, whose tree is reduced to
