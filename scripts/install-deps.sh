@@ -12,6 +12,9 @@ PACKAGES=(
   libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xfixes0-dev libxcb-xinput-dev
   libxcb-keysyms1-dev libxcb-xtest0-dev
   libavformat-dev libavcodec-dev libswscale-dev ffmpeg
+  # talk bubbles: fonts the stored faces map to, and the speech engine with its playback
+  libfontconfig-dev fonts-liberation2 fonts-liberation fonts-dejavu-core
+  libespeak-ng-dev espeak-ng-data libpulse-dev sox pulseaudio
   # test services and judges
   xvfb x11-utils xdotool chromium python3 imagemagick
   # a window manager for the active-window tests

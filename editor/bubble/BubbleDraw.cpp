@@ -127,7 +127,8 @@ void DrawUnderline(QPainter& painter, const CBubbleLayout& layout, int x, int y,
 
 void DrawText(QPainter& painter, const CBubbleLayout& layout, const CFrameRecord& frame) {
     const CBubbleFont& font = *layout.pFont;
-    const QColor text = ColorOf(frame.m_crText);
+    // Text whose colour was never set (set without the editor) is drawn black.
+    const QColor text = ColorOf(frame.m_crText == kColorNotSet ? 0 : frame.m_crText);
     const QColor shadow = ColorOf(frame.m_crShadow);
     const bool bUnderline = frame.m_bUnderline != 0;
     painter.setRenderHint(QPainter::Antialiasing, true);
