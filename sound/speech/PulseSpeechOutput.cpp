@@ -11,15 +11,29 @@ namespace {
 constexpr uint32_t kBufferMs = 100;
 constexpr auto kDrainPoll = std::chrono::milliseconds(20);
 constexpr pa_usec_t kDrainedUs = 20000;
+constexpr auto kDrainMargin = std::chrono::milliseconds(200);
 
 }  // namespace
 
 CPulseSpeechOutput::~CPulseSpeechOutput() {
-    Close(true);
+    if (m_pStream != nullptr) {
+        int error = 0;
+        pa_simple_flush(m_pStream, &error);
+        pa_simple_free(m_pStream);
+    }
 }
 
 bool CPulseSpeechOutput::Open(int nSampleRate) {
-    Close(true);
+    // The stream stays connected between speeches: a newly connected stream can wait for an idle
+    // output to wake, and would hold up the speech and its cancelling.
+    if (m_pStream != nullptr && nSampleRate == m_nSampleRate) {
+        return true;
+    }
+    if (m_pStream != nullptr) {
+        pa_simple_free(m_pStream);
+        m_pStream = nullptr;
+    }
+    m_nSampleRate = nSampleRate;
     pa_sample_spec spec{};
     spec.format = PA_SAMPLE_S16LE;
     spec.rate = static_cast<uint32_t>(nSampleRate);
@@ -43,10 +57,17 @@ bool CPulseSpeechOutput::Write(const int16_t* samples, std::size_t count) {
 }
 
 void CPulseSpeechOutput::Drain(const std::atomic<bool>& bCancel) {
-    while (m_pStream != nullptr && !bCancel) {
-        int error = 0;
-        const pa_usec_t latency = pa_simple_get_latency(m_pStream, &error);
-        if (error != 0 || latency < kDrainedUs) {
+    if (m_pStream == nullptr) {
+        return;
+    }
+    // The latency tells when the last sample written is heard; an output that reports more than
+    // it plays is not waited for beyond that.
+    int error = 0;
+    const pa_usec_t start = pa_simple_get_latency(m_pStream, &error);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::microseconds(start) + kDrainMargin;
+    while (!bCancel && error == 0 && std::chrono::steady_clock::now() < deadline) {
+        if (pa_simple_get_latency(m_pStream, &error) < kDrainedUs) {
             return;
         }
         std::this_thread::sleep_for(kDrainPoll);
@@ -54,13 +75,8 @@ void CPulseSpeechOutput::Drain(const std::atomic<bool>& bCancel) {
 }
 
 void CPulseSpeechOutput::Close(bool bDrop) {
-    if (m_pStream == nullptr) {
-        return;
-    }
     int error = 0;
-    if (bDrop) {
+    if (m_pStream != nullptr && bDrop) {
         pa_simple_flush(m_pStream, &error);
     }
-    pa_simple_free(m_pStream);
-    m_pStream = nullptr;
 }

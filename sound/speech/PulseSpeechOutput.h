@@ -1,4 +1,5 @@
-// Plays the preview's speech on the sound server's default output.
+// Plays the preview's speech on the sound server's default output. The stream is opened with the
+// first speech and kept until the output is destroyed.
 #pragma once
 
 #include "sound/speech/SpeechService.h"
@@ -15,4 +16,5 @@ public:
 
 private:
     pa_simple* m_pStream = nullptr;
+    int m_nSampleRate = 0;
 };

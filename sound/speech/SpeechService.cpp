@@ -154,3 +154,10 @@ void CSpeechVoice::Run(SSpeechText text) {
     }
     m_bSpeaking = false;
 }
+
+bool SpeakBubble(CSpeechVoice& voice, const CFrameRecord& frame, bool bSpeakAnnotatedText) {
+    if (!frame.HasTalkBubble() || (frame.m_bSpeak == 0 && !bSpeakAnnotatedText)) {
+        return false;
+    }
+    return voice.SpeakNow(frame) == ESpeechResult::kOk;
+}

@@ -46,7 +46,7 @@ public:
     virtual bool Write(const int16_t* samples, std::size_t count) = 0;
     // Waits until everything written has played, or until `bCancel` is set.
     virtual void Drain(const std::atomic<bool>& bCancel) = 0;
-    // Drops what has not played yet and closes.
+    // Ends a speech, dropping what has not played yet when `bDrop` is set.
     virtual void Close(bool bDrop) = 0;
 };
 
@@ -74,3 +74,8 @@ private:
     std::atomic<bool> m_bCancel{false};
     std::atomic<bool> m_bSpeaking{false};
 };
+
+// The preview's speech when a bubble comes into view: the frame's bubble is spoken when the frame
+// asks for it or the project speaks every bubble ("Speak annotated text"). Returns whether it
+// started speaking.
+bool SpeakBubble(CSpeechVoice& voice, const CFrameRecord& frame, bool bSpeakAnnotatedText);

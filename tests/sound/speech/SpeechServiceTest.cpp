@@ -2,13 +2,17 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
 
 #include "project/FrameInfo.h"
+#include "sound/speech/PulseSpeechOutput.h"
 #include "sound/speech/SpeechService.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -184,6 +188,86 @@ TEST_F(SpeechTest, CancelStopsSpeechSoon) {
     }
     EXPECT_FALSE(voice.IsSpeaking());
     EXPECT_FALSE(paced.m_bDropped.load());
+}
+
+TEST_F(SpeechTest, PreviewSpeaksOnlyBubblesThatAskForIt) {
+    CSpeechVoice voice(std::make_unique<CPacedOutput>());
+    CFrameRecord frame;
+    frame.m_pFormat = u"";
+    frame.m_pText = u"Hi";
+    struct SCase {
+        uint8_t bSpeak;
+        bool bSpeakAnnotated;
+        bool bSpoken;
+    };
+    for (const SCase c : {SCase{0, false, false}, SCase{1, false, true}, SCase{0, true, true}}) {
+        SCOPED_TRACE(c.bSpeak * 2 + c.bSpeakAnnotated);
+        frame.m_bSpeak = c.bSpeak;
+        EXPECT_EQ(SpeakBubble(voice, frame, c.bSpeakAnnotated), c.bSpoken);
+        voice.Cancel();
+    }
+    CFrameRecord noBubble;
+    noBubble.m_bSpeak = 1;
+    EXPECT_FALSE(SpeakBubble(voice, noBubble, true));
+}
+
+// A private sound server with one null output, reached through PULSE_SERVER.
+class CPrivateSoundServer {
+public:
+    CPrivateSoundServer() {
+        m_socket = m_dir.File("native");
+        m_pid = SpawnProgram(
+            {"/usr/bin/pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+             "--disable-shm=yes", "--log-target=stderr", "-L", "module-null-sink sink_name=quiet",
+             "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + m_socket},
+            {"HOME=" + m_dir.Path().string(), "XDG_RUNTIME_DIR=" + m_dir.Path().string()});
+        for (int i = 0; i < 100 && !std::filesystem::exists(m_socket); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        setenv("PULSE_SERVER", ("unix:" + m_socket).c_str(), 1);
+    }
+    ~CPrivateSoundServer() {
+        unsetenv("PULSE_SERVER");
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            WaitForExit(m_pid, 10);
+        }
+    }
+    bool Running() const { return m_pid > 0 && std::filesystem::exists(m_socket); }
+
+private:
+    CTempDir m_dir;
+    std::string m_socket;
+    pid_t m_pid = -1;
+};
+
+TEST_F(SpeechTest, PreviewSpeechPlaysOnTheSoundServerAndStopsWhenCancelled) {
+    CPrivateSoundServer server;
+    ASSERT_TRUE(server.Running());
+    CSpeechVoice voice(std::make_unique<CPulseSpeechOutput>());
+
+    // Played in real time: "Hello world" lasts about a second, and the idle output may take up to
+    // two more to wake for the first speech.
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(voice.Speak(SpeechTextFrom(u"Hello world", false)), ESpeechResult::kOk);
+    while (voice.IsSpeaking() &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const auto played = std::chrono::steady_clock::now() - start;
+    EXPECT_GT(played, std::chrono::milliseconds(600));
+    EXPECT_LT(played, std::chrono::seconds(5));
+
+    ASSERT_EQ(voice.Speak(SpeechTextFrom(u"A longer sentence that goes on for a while, and then "
+                                         u"some more words after that.",
+                                         false)),
+              ESpeechResult::kOk);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(voice.IsSpeaking());
+    const auto cancel = std::chrono::steady_clock::now();
+    voice.Cancel();
+    EXPECT_LT(std::chrono::steady_clock::now() - cancel, std::chrono::milliseconds(200));
+    EXPECT_FALSE(voice.IsSpeaking());
 }
 
 }  // namespace
