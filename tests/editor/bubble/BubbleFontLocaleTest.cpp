@@ -66,7 +66,11 @@ TEST(BubbleFontLocale, ArialAndTahomaLayOutTheSameInEveryLocale) {
     EXPECT_NE(c.find("Tahoma -> LiberationSans-Regular.ttf"), std::string::npos) << c;
 }
 
-TEST(BubbleFontFiles, FacesMapToTheInstalledFamilies) {
+// Fonts are looked up in a program that has started Qt's font engine, as every user of bubbles
+// does.
+class BubbleFontFiles : public CBubbleTest {};
+
+TEST_F(BubbleFontFiles, FacesMapToTheInstalledFamilies) {
     struct SCase {
         const char* face;
         uint8_t nPitchAndFamily;
