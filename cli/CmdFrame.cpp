@@ -1,15 +1,61 @@
-// `quillo frame FILE.lumo N OUT.png`: the full picture of frame N (1-based) as the compositor
-// rebuilds it, edited pictures and cursor included.
+// `quillo frame FILE.lumo N OUT.png [--overlays]`: the full picture of frame N (1-based) as the
+// compositor rebuilds it, edited pictures and cursor included; with --overlays also the frame's
+// talk bubble as the editor's preview shows it.
+#include <QImage>
 #include <charconv>
+#include <cstring>
 
 #include "cli/Command.h"
 #include "cli/OpenedProject.h"
 #include "cli/PngFile.h"
 #include "cli/Subcommands.h"
+#include "editor/bubble/BubbleDraw.h"
+#include "editor/bubble/BubbleGui.h"
 #include "project/file/FrameCheck.h"
 
+namespace {
+
+// Draws the frame's talk bubble over its picture, at the recorded size.
+bool DrawOverlays(const CDemoProject& project, const CFrameInfo& frame,
+                  std::vector<uint32_t>& pixels, int32_t nWidth, int32_t nHeight) {
+    if (!frame.HasTalkBubble()) {
+        return true;
+    }
+    if (!EnsureBubbleGui()) {
+        return false;
+    }
+    QImage image(nWidth, nHeight, QImage::Format_RGB32);
+    for (int32_t y = 0; y < nHeight; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
+        for (int32_t x = 0; x < nWidth; ++x) {
+            row[x] = pixels[static_cast<std::size_t>(y) * nWidth + x] | 0xFF000000u;
+        }
+    }
+    SBubbleView view;
+    view.nShownWidth = nWidth;
+    view.nShownHeight = nHeight;
+    view.nRecordedWidth = project.m_nWidth;
+    view.nRecordedHeight = project.m_nHeight;
+    view.nPanOriginX = frame.m_nPanX;
+    view.nPanOriginY = frame.m_nPanY;
+    DrawBubble(project, frame, view, image);
+    for (int32_t y = 0; y < nHeight; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
+        for (int32_t x = 0; x < nWidth; ++x) {
+            pixels[static_cast<std::size_t>(y) * nWidth + x] = row[x] & 0x00FFFFFFu;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 int RunFrame(std::span<const std::string> args) {
-    if (args.size() != 3) {
+    const bool bOverlays = args.size() == 4 && args[3] == "--overlays";
+    if (args.size() == 4 && !bOverlays) {
+        return UsageError("frame", "unknown option '" + args[3] + "'");
+    }
+    if (args.size() < 3 || args.size() > 4) {
         return UsageError("frame", args.size() < 3 ? "missing arguments" : "too many arguments");
     }
     uint32_t number = 0;
@@ -36,7 +82,14 @@ int RunFrame(std::span<const std::string> args) {
         return Failure("frame", TooLargeToRebuild(args[0], opened->project));
     }
     const CPixelPicture& picture = compositor.ShownPicture();
-    if (!WritePngFile(args[2], picture.m_Pixels, picture.m_nWidth, picture.m_nHeight)) {
+    std::vector<uint32_t> pixels = picture.m_Pixels;
+    if (bOverlays &&
+        (pixels.size() != static_cast<std::size_t>(picture.m_nWidth) * picture.m_nHeight ||
+         !DrawOverlays(opened->project, *opened->project.FrameAt(number - 1), pixels,
+                       picture.m_nWidth, picture.m_nHeight))) {
+        return Failure("frame", "cannot draw the overlays of frame " + n);
+    }
+    if (!WritePngFile(args[2], pixels, picture.m_nWidth, picture.m_nHeight)) {
         return Failure("frame", "cannot write " + args[2]);
     }
     if (compositor.Damaged() || compositor.PictureMissing()) {

@@ -27,7 +27,9 @@ std::span<const SCommand> AllCommands() {
         SCommand{"info", "FILE.lumo [--json]",
                  "print the project: version, size, frames, durations, flags and overlays", false,
                  RunInfo},
-        SCommand{"frame", "FILE.lumo N OUT.png", "write the full picture of frame N as a PNG file",
+        SCommand{"frame", "FILE.lumo N OUT.png [--overlays]",
+                 "write the full picture of frame N as a PNG file (--overlays: with its talk "
+                 "bubble as the editor shows it)",
                  false, RunFrame},
         SCommand{"check", "FILE.lumo", "open the project, rebuild every frame and report damage",
                  false, RunCheck},
@@ -44,6 +46,9 @@ std::span<const SCommand> AllCommands() {
         SCommand{"import-timing", "FILE.lumo",
                  "read the timing data file beside the project into it and save", false,
                  RunImportTiming},
+        SCommand{"speak", "TEXT OUT.wav [--voice V] [--markup]",
+                 "render TEXT as speech into a WAV file (--markup: TEXT is marked-up speech)",
+                 false, RunSpeak},
         SCommand{"publish",
                  "FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop] "
                  "[--no-controls] [--html] [--exe] [--scorm] [--zip]",

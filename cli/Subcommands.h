@@ -26,3 +26,4 @@ int RunImportTiming(std::span<const std::string> args);
 int RunRecover(std::span<const std::string> args);
 int RunPublish(std::span<const std::string> args);
 int RunShow(std::span<const std::string> args);
+int RunSpeak(std::span<const std::string> args);

@@ -14,6 +14,9 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev ffmpeg
   # the web player's package manager
   nodejs
+  # talk bubbles: fonts the stored faces map to, and the speech engine with its playback
+  libfontconfig-dev fonts-liberation2 fonts-liberation fonts-dejavu-core
+  libespeak-ng-dev espeak-ng-data libpulse-dev sox pulseaudio
   # test services and judges
   xvfb x11-utils xdotool chromium python3 imagemagick libxml2-utils curl
   # a window manager for the active-window tests
