@@ -12,8 +12,11 @@ PACKAGES=(
   libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xfixes0-dev libxcb-xinput-dev
   libxcb-keysyms1-dev libxcb-xtest0-dev
   libavformat-dev libavcodec-dev libswscale-dev ffmpeg
+  libswresample-dev libpulse-dev
   # test services and judges
   xvfb x11-utils xdotool chromium python3 imagemagick
+  # a private sound server and the outside judge of decoded sound
+  pulseaudio sox libsox-fmt-all
   # a window manager for the active-window tests
   openbox
   # the German locale of the settings tests
