@@ -46,6 +46,10 @@ std::span<const SCommand> AllCommands() {
                  "FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop] "
                  "[--no-controls]",
                  "publish the project as the movie OUTBASE.swf", false, RunPublish},
+        SCommand{"sound", "info FILE | decode IN OUT.wav [--rate R] [--mono] | play FILE",
+                 "describe a sound file, decode it to a 16-bit WAV file (at a movie rate R, in "
+                 "mono), or play it on the sound server",
+                 false, RunSound},
         SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
                  "write a movie of every shape geometry and fill (compressed unless --fws); "
                  "--all: bitmaps, sprite, button, text and scripts",

@@ -25,3 +25,4 @@ int RunExportTiming(std::span<const std::string> args);
 int RunImportTiming(std::span<const std::string> args);
 int RunRecover(std::span<const std::string> args);
 int RunPublish(std::span<const std::string> args);
+int RunSound(std::span<const std::string> args);
