@@ -60,6 +60,10 @@ std::span<const SCommand> AllCommands() {
                  "serve the published page OUTBASE.htm on 127.0.0.1 and open it in the default "
                  "browser; serves until interrupted",
                  false, RunShow},
+        SCommand{"sound", "info FILE | decode IN OUT.wav [--rate R] [--mono] | play FILE",
+                 "describe a sound file, decode it to a 16-bit WAV file (at a movie rate R, in "
+                 "mono), or play it on the sound server",
+                 false, RunSound},
         SCommand{"swf-sample", "OUT.swf [--fws] [--all]",
                  "write a movie of every shape geometry and fill (compressed unless --fws); "
                  "--all: bitmaps, sprite, button, text and scripts",

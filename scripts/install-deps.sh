@@ -17,8 +17,12 @@ PACKAGES=(
   # talk bubbles: fonts the stored faces map to, and the speech engine with its playback
   libfontconfig-dev fonts-liberation2 fonts-liberation fonts-dejavu-core
   libespeak-ng-dev espeak-ng-data libpulse-dev sox pulseaudio
+  # sound decoding
+  libswresample-dev
   # test services and judges
   xvfb x11-utils xdotool chromium python3 imagemagick libxml2-utils curl
+  # the outside judge of decoded sound
+  libsox-fmt-all
   # a window manager for the active-window tests
   openbox
   # the German locale of the settings tests
