@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -29,6 +28,7 @@
 #include "app/RecordingController.h"
 #include "app/RecoveryDialog.h"
 #include "app/WindowPlacement.h"
+#include "platform/DiskSpace.h"
 #include "platform/LocalHttpServer.h"
 #include "platform/Prompter.h"
 #include "project/file/ProjectFile.h"
@@ -58,14 +58,6 @@ bool EndsWithNoCase(const std::string& text, std::string_view end) {
         }
     }
     return true;
-}
-
-std::optional<std::uint64_t> FreeSpace(const std::string& folder) {
-    struct statvfs s {};
-    if (::statvfs(folder.empty() ? "." : folder.c_str(), &s) != 0) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(s.f_bavail) * s.f_frsize;
 }
 
 bool StartsWithSignature(const std::string& path) {
@@ -268,7 +260,7 @@ bool CMainWindow::RecoverFile(const std::string& path, bool bRawCapture) {
         return m_hooks.askRecoveryOptions ? m_hooks.askRecoveryOptions(options)
                                           : AskRecoveryOptions(this, options);
     };
-    request.saveHooks.freeSpace = FreeSpace;
+    request.saveHooks.freeSpace = FreeDiskSpace;
     request.saveHooks.addRecentFile = [this](const std::string& name) { AddRecent(name); };
     const SRecoveryReport report = recovery.Recover(request);
     if (report.result != ERecoverResult::Saved) {
@@ -315,7 +307,7 @@ bool CMainWindow::OpenProject(const std::string& fileName) {
     std::string name = fileName;
     while (true) {
         SProjectFileHooks hooks = m_settings.ProjectFileHooks();
-        hooks.freeSpace = FreeSpace;
+        hooks.freeSpace = FreeDiskSpace;
         hooks.addRecentFile = [this](const std::string& n) { AddRecent(n); };
         hooks.askRecordingSize = [this](int32_t& width, int32_t& height) {
             AskRecordingSize(this, width, height);

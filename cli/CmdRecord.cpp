@@ -1,5 +1,4 @@
 #include <signal.h>
-#include <sys/statvfs.h>
 
 #include <atomic>
 #include <charconv>
@@ -11,6 +10,7 @@
 #include "cli/Subcommands.h"
 #include "platform/CommandSocket.h"
 #include "platform/ConsolePrompter.h"
+#include "platform/DiskSpace.h"
 #include "platform/InputEvents.h"
 #include "platform/RecordingClock.h"
 #include "platform/X11CursorSource.h"
@@ -62,14 +62,6 @@ bool ParseRect(std::string_view text, SScreenRect& rect) {
     rect = {static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2]),
             static_cast<int32_t>(v[3])};
     return rect.width > 0 && rect.height > 0;
-}
-
-int64_t FreeBytes(const std::string& dir) {
-    struct statvfs s {};
-    if (statvfs(dir.c_str(), &s) != 0) {
-        return INT64_MAX;
-    }
-    return static_cast<int64_t>(s.f_bavail) * static_cast<int64_t>(s.f_frsize);
 }
 
 const char* EndText(CHeadlessRecorder::EEnd end) {
@@ -237,7 +229,7 @@ int RunRecord(std::span<const std::string> args) {
     grabber.SetOptions(options);
     grabber.SetTempDir(dir);
     grabber.SetCaptureRect(rect);
-    grabber.SetFreeSpace(FreeBytes(dir));
+    grabber.SetFreeSpace(FreeDiskBytes(dir));
 
     struct sigaction action {};
     action.sa_handler = OnSignal;

@@ -6,7 +6,6 @@
 
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
-#include "platform/ConsolePrompter.h"
 #include "swf/JpegFile.h"
 #include "swf/SwfAction.h"
 #include "swf/SwfActionList.h"
@@ -225,22 +224,22 @@ int WriteSwfSampleAll(const std::string& out, bool uncompressed) {
     }
 
     // JPEG bitmaps, the second with an alpha plane over a blue box.
-    CConsolePrompter prompter;
     const std::vector<uint8_t> rgb = JpegPicture();
-    const auto jpeg = std::make_shared<const std::vector<uint8_t>>(
-        CJpegFile::EncodeJpeg(rgb, 64, 48, true, 90, prompter));
-    if (jpeg->empty()) {
-        return Failure("swf-sample", "the JPEG picture could not be encoded");
+    SJpegResult encoded = CJpegFile::EncodeJpeg(rgb, 64, 48, true, 90);
+    if (!encoded.Ok()) {
+        return Failure("swf-sample", "the JPEG picture could not be encoded: " + encoded.strError);
     }
+    const auto jpeg = std::make_shared<const std::vector<uint8_t>>(std::move(encoded.data));
     std::vector<uint8_t> alpha(64 * 48);
     for (size_t i = 0; i < alpha.size(); ++i) {
         alpha[i] = i % 64 < 32 ? 255 : 96;
     }
-    const auto jpegWithAlpha = std::make_shared<const std::vector<uint8_t>>(CJpegFile::EncodeJpeg(
-        swf_bitmap::PremultipliedRgb(rgb, alpha), 64, 48, true, 90, prompter));
-    if (jpegWithAlpha->empty()) {
-        return Failure("swf-sample", "the JPEG picture could not be encoded");
+    encoded = CJpegFile::EncodeJpeg(swf_bitmap::PremultipliedRgb(rgb, alpha), 64, 48, true, 90);
+    if (!encoded.Ok()) {
+        return Failure("swf-sample", "the JPEG picture could not be encoded: " + encoded.strError);
     }
+    const auto jpegWithAlpha =
+        std::make_shared<const std::vector<uint8_t>>(std::move(encoded.data));
     first.AddObject(keep(Box<CSwfBitmapRect>(200, 20, 64, 48, uint16_t(64), uint16_t(48), jpeg)));
     first.AddObject(keep(Solid(270, 10, 90, 70, CSwfColor(0, 0, 0xFF, 0xFF))));
     first.AddObject(keep(

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/Prompter.h"
 #include "publish/ColorTable.h"
 #include "swf/JpegFile.h"
 #include "swf/SwfOctreeQuantizer.h"
@@ -196,8 +197,11 @@ std::unique_ptr<CSwfBitmapRect> CFrameBitmaps::Encode(int32_t x1, int32_t y1, in
             rgb[3 * i + 1] = uint8_t(m_pixels[i] >> 8);
             rgb[3 * i + 2] = uint8_t(m_pixels[i]);
         }
-        auto jpeg = std::make_shared<const std::vector<uint8_t>>(
-            CJpegFile::EncodeJpeg(rgb, w, h, true, m_nJpegQuality, m_prompter));
+        SJpegResult encoded = CJpegFile::EncodeJpeg(rgb, w, h, true, m_nJpegQuality);
+        if (!encoded.Ok()) {
+            m_prompter.Error(encoded.strError, kJpegErrorCaption);
+        }
+        auto jpeg = std::make_shared<const std::vector<uint8_t>>(std::move(encoded.data));
         if (!jpeg->empty() && jpeg->size() < lossless->EncodedSize()) {
             ++m_figures.nJpeg;
             return std::make_unique<CSwfBitmapRect>(x1, y1, x2, y2, w, h, std::move(jpeg));

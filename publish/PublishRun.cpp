@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "platform/Prompter.h"
+#include "platform/ReplacingFile.h"
 #include "project/model/DemoProject.h"
 #include "project/model/FrameInfo.h"
 #include "project/stream/FrameCompositor.h"
@@ -209,23 +210,25 @@ void CPublishRun::Finish() {
 }
 
 bool CPublishRun::Save(const std::string& moviePath, SPublishResults& results) {
-    namespace fs = std::filesystem;
     CSwfMovie& main = m_context.segments.Main();
     m_context.prompter.BeginProgress("Finishing flash movie");
-    const fs::path target(moviePath);
-    fs::path temp = target;
-    temp += ".part";
-    CSaveProgress progress(m_context.prompter, m_context.cancel, !m_bTerminated);
-    std::error_code ec;
-    bool ok = main.Save(temp.string(), &progress);
+    // The movie is written and compressed under a temporary name beside it, which becomes the
+    // movie only once both have succeeded.
+    CReplacingFile staged;
+    bool ok = staged.Open(moviePath) && staged.Close();
     if (!ok) {
+        m_strError = "Unable to write the movie " + moviePath + ": " + staged.Error();
+    }
+    CSaveProgress progress(m_context.prompter, m_context.cancel, !m_bTerminated);
+    if (ok && !main.Save(staged.TempPath(), &progress)) {
+        ok = false;
         m_strError = "Unable to write the movie " + moviePath + ": " + main.Error();
-    } else if (main.WasCancelled()) {
+    } else if (ok && main.WasCancelled()) {
         m_bTerminated = true;
     }
     std::string why;
     // A cancelled build still gives a playable movie of the frames placed so far.
-    if (ok && !m_context.settings.m_bVideoExport && !CompressSwfFile(temp.string(), &why)) {
+    if (ok && !m_context.settings.m_bVideoExport && !CompressSwfFile(staged.TempPath(), &why)) {
         ok = false;
         m_strError = "Unable to compress the movie " + moviePath + ": " + why;
     }
@@ -235,20 +238,18 @@ bool CPublishRun::Save(const std::string& moviePath, SPublishResults& results) {
     results.bCancelled = m_bTerminated;
     results.strMoviePath = moviePath;
     results.geometry = m_context.geometry;
-    if (ok) {
-        fs::rename(temp, target, ec);
-        if (ec) {
-            ok = false;
-            m_strError = "Unable to write the movie " + moviePath + ": " + ec.message();
-        }
+    if (ok && !staged.Commit()) {
+        ok = false;
+        m_strError = "Unable to write the movie " + moviePath + ": " + staged.Error();
     }
     if (!ok) {
-        fs::remove(temp, ec);
+        staged.Discard();
         results.nSizeKB = -1;
     } else if (m_bTerminated) {
         results.nSizeKB = -1;
     } else {
-        const auto size = fs::file_size(target, ec);
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(moviePath, ec);
         results.nSizeKB = ec ? -1 : int64_t((size + 512) / 1024);
     }
     results.strError = m_strError;

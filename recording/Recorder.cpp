@@ -7,23 +7,13 @@
 #include <string>
 #include <system_error>
 
+#include "platform/DiskSpace.h"
 #include "project/file/Recovery.h"
 #include "project/model/Chapter.h"
 #include "project/model/DemoProject.h"
 #include "recording/ScreenGrabber.h"
 
 namespace {
-
-std::optional<uint64_t> FreeSpace(const std::string& folder) {
-    std::error_code ec;
-    const auto space = std::filesystem::space(folder.empty() ? "." : folder, ec);
-    return ec ? std::nullopt : std::optional<uint64_t>(space.available);
-}
-
-int64_t FreeBytes(const std::string& folder) {
-    const auto bytes = FreeSpace(folder);
-    return bytes ? static_cast<int64_t>(std::min<uint64_t>(*bytes, INT64_MAX)) : INT64_MAX;
-}
 
 bool Readable(const std::string& path) {
     return !path.empty() && ::access(path.c_str(), R_OK) == 0;
@@ -54,7 +44,7 @@ void CRecorder::StartRecording() {
     m_window.PrepareRecording(m_setup);
     m_window.ShowHint(EHint::Recording);
     m_pGrabber->SetTempDir(m_setup.tempDir);
-    m_pGrabber->SetFreeSpace(FreeBytes(m_setup.tempDir));
+    m_pGrabber->SetFreeSpace(FreeDiskBytes(m_setup.tempDir));
     m_bStarted = true;
     if (ICaptureFrame* pFrame = m_setup.pFrame) {
         pFrame->SetRecordingLook(false);
@@ -365,7 +355,7 @@ CRecorder::ESaveResult CRecorder::SaveStep() {
     if (bSynced) {
         SProjectFileHooks hooks = m_setup.saveHooks;
         if (!hooks.freeSpace) {
-            hooks.freeSpace = FreeSpace;
+            hooks.freeSpace = FreeDiskSpace;
         }
         CProjectFile file(m_project, m_prompter, hooks);
         bSaved = file.SaveNewRecording(files, m_setup.presetFile);

@@ -7,11 +7,8 @@
 
 #include <jpeglib.h>
 
-#include "platform/Prompter.h"
-
 namespace {
 
-constexpr const char* kCaption = "Quillo Error";
 // Larger pictures are refused rather than risking an allocation the system cannot honour.
 constexpr uint64_t kMaxPixelBytes = uint64_t{1} << 30;
 
@@ -83,14 +80,16 @@ void Decode(SDecodeState& s, Attach attach) {
     jpeg_destroy_decompress(&s.m_cinfo);
 }
 
-std::vector<uint8_t> Finish(SDecodeState& s, int& width, int& height, IPrompter& prompter) {
+SJpegResult Finish(SDecodeState& s) {
+    SJpegResult result;
     if (!s.m_failure.empty()) {
-        prompter.Error(s.m_failure, kCaption);
-        return {};
+        result.strError = std::move(s.m_failure);
+        return result;
     }
-    width = int(s.m_cinfo.output_width);
-    height = int(s.m_cinfo.output_height);
-    return std::move(s.m_pixels);
+    result.nWidth = int(s.m_cinfo.output_width);
+    result.nHeight = int(s.m_cinfo.output_height);
+    result.data = std::move(s.m_pixels);
+    return result;
 }
 
 // Destination that grows a vector, so that a failure midway leaves nothing to free by hand.
@@ -187,55 +186,50 @@ void Encode(SEncodeState& s, std::span<const uint8_t> rgb, int width, int height
 
 }  // namespace
 
-std::vector<uint8_t> CJpegFile::ReadJpegFile(const std::string& path, int& width, int& height,
-                                             IPrompter& prompter) {
+SJpegResult CJpegFile::ReadJpegFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
-        prompter.Error("JPEG :\nCan't open " + path + "\n", kCaption);
-        return {};
+        return {.strError = "JPEG :\nCan't open " + path + "\n"};
     }
     SDecodeState state;
     Decode(state, [file](jpeg_decompress_struct& cinfo) { jpeg_stdio_src(&cinfo, file); });
     std::fclose(file);
-    return Finish(state, width, height, prompter);
+    return Finish(state);
 }
 
-std::vector<uint8_t> CJpegFile::DecodeJpeg(std::span<const uint8_t> data, int& width, int& height,
-                                           IPrompter& prompter) {
+SJpegResult CJpegFile::DecodeJpeg(std::span<const uint8_t> data) {
     SDecodeState state;
     Decode(state, [data](jpeg_decompress_struct& cinfo) {
         jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
     });
-    return Finish(state, width, height, prompter);
+    return Finish(state);
 }
 
-std::vector<uint8_t> CJpegFile::EncodeJpeg(std::span<const uint8_t> rgb, int width, int height,
-                                           bool color, int quality, IPrompter& prompter) {
+SJpegResult CJpegFile::EncodeJpeg(std::span<const uint8_t> rgb, int width, int height, bool color,
+                                  int quality) {
     SEncodeState state;
     Encode(state, rgb, width, height, color, quality);
     if (!state.m_failure.empty()) {
-        prompter.Error(state.m_failure, kCaption);
-        return {};
+        return {.strError = std::move(state.m_failure)};
     }
-    return std::move(state.m_output);
+    return {.data = std::move(state.m_output)};
 }
 
-int CJpegFile::WriteJpegFile(const std::string& path, std::span<const uint8_t> rgb, int width,
-                             int height, bool color, int quality, IPrompter& prompter) {
-    const std::vector<uint8_t> data = EncodeJpeg(rgb, width, height, color, quality, prompter);
-    if (data.empty()) {
-        return 0;
+SJpegResult CJpegFile::WriteJpegFile(const std::string& path, std::span<const uint8_t> rgb,
+                                     int width, int height, bool color, int quality) {
+    SJpegResult made = EncodeJpeg(rgb, width, height, color, quality);
+    if (!made.Ok()) {
+        return made;
     }
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        prompter.Error("JPEG :\nCan't open " + path + "\n", kCaption);
-        return 0;
+        return {.strError = "JPEG :\nCan't open " + path + "\n"};
     }
-    const bool written = std::fwrite(data.data(), 1, data.size(), file) == data.size();
+    const bool written =
+        std::fwrite(made.data.data(), 1, made.data.size(), file) == made.data.size();
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
-        prompter.Error("JPEG :\nCan't write " + path + "\n", kCaption);
-        return 0;
+        return {.strError = "JPEG :\nCan't write " + path + "\n"};
     }
-    return 1;
+    return made;
 }

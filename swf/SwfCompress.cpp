@@ -7,7 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "swf/SwfOutputFile.h"
+#include "platform/ReplacingFile.h"
+#include "swf/SwfTagStream.h"
 
 namespace {
 
@@ -37,8 +38,8 @@ bool CompressSwfFile(const std::string& path, std::string* error) {
         return Fail(error, path + " is not an uncompressed SWF movie.");
     }
 
-    CSwfOutputFile out;
-    if (!out.Open(path)) {
+    CReplacingFile out;
+    if (!out.Open(path, kSwfTempPrefix)) {
         return Fail(error, out.Error());
     }
     head[0] = 'C';

@@ -1,15 +1,13 @@
 #include "swf/SwfEditText.h"
 
-#include <cstdio>
 #include <memory>
 
 #include "swf/SwfBitWriter.h"
+#include "swf/SwfMovie.h"
 #include "swf/SwfTagList.h"
 
 namespace {
 constexpr uint16_t kCodeDefineEditText = 37;
-// Generated variable names stay unique over the life of the process.
-int g_nNextVariable = 1;
 }  // namespace
 
 void CSwfDefineEditText::Write(CSwfBitWriter& writer) {
@@ -57,9 +55,7 @@ CSwfEditText::CSwfEditText(int32_t x1, int32_t y1, int32_t x2, int32_t y2, std::
 
 void CSwfEditText::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
     if (m_strVariable.empty()) {
-        char name[16];
-        std::snprintf(name, sizeof name, "T%d", g_nNextVariable++);
-        m_strVariable = name;
+        m_strVariable = movie.NewTextVariable();
     }
     SSwfEditTextFields fields;
     fields.m_rcBounds = m_rcBounds;

@@ -56,8 +56,8 @@ public:
     void AddToFrame(CSwfTagList& frame, CSwfMovie& movie) override;
 
     void SetTextColor(const CSwfColor& color) { m_crText = color; }
-    // The variable whose value the field shows and edits; without one a name "T1", "T2", ... is
-    // generated at the first addition.
+    // The variable whose value the field shows and edits; without one the timeline of the first
+    // addition gives it a name of its own ("T1", "T2", ...).
     void SetVariableName(std::string name) { m_strVariable = std::move(name); }
     void SetEditable(bool editable) { m_bEditable = editable; }
     void SetFontHeight(uint16_t height) { m_nFontHeight = height; }

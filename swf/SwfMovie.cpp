@@ -57,6 +57,10 @@ CSwfPlacement* CSwfMovie::OpenPlacement(uint16_t characterId) {
     return nullptr;
 }
 
+std::string CSwfMovie::NewTextVariable() {
+    return "T" + std::to_string(++m_nLastTextVariable);
+}
+
 bool CSwfMovie::AssignDepths() {
     std::vector<CSwfPlacement*> order;
     for (auto& [id, list] : m_placements) {

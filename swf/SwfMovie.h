@@ -52,6 +52,8 @@ public:
     void AddPlacement(uint16_t characterId, CSwfPlaceObject2& place, uint32_t layer);
     // The most recent placement of the character that has no removal yet, or null.
     CSwfPlacement* OpenPlacement(uint16_t characterId);
+    // "T1", "T2", ...: a variable name for a text field of this timeline that has none.
+    std::string NewTextVariable();
 
 private:
     // Numbers all placements 0, 1, 2, ... in order of layer (ties keep character id order, then
@@ -70,4 +72,5 @@ private:
     std::map<uint16_t, std::list<CSwfPlacement>> m_placements;
     std::string m_strError;
     bool m_bCancelled = false;
+    int32_t m_nLastTextVariable = 0;
 };

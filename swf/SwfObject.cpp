@@ -9,27 +9,9 @@
 #include "swf/SwfPlaceObject.h"
 #include "swf/SwfTagList.h"
 
-namespace {
+CSwfObject::CSwfObject() = default;
 
-// Never destroyed, so that objects that outlive static destruction can still unregister.
-std::set<const CSwfObject*>& Registry() {
-    static auto* registry = new std::set<const CSwfObject*>();
-    return *registry;
-}
-
-}  // namespace
-
-CSwfObject::CSwfObject() {
-    Registry().insert(this);
-}
-
-CSwfObject::~CSwfObject() {
-    Registry().erase(this);
-}
-
-const std::set<const CSwfObject*>& CSwfObject::LiveObjects() {
-    return Registry();
-}
+CSwfObject::~CSwfObject() = default;
 
 void CSwfObject::SetColorTransform(bool hasAdd, bool hasMult, int32_t multR, int32_t multG,
                                    int32_t multB, int32_t multA, int32_t addR, int32_t addG,

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 
 #include "swf/SwfMatrix.h"
 #include "swf/SwfString.h"
@@ -42,9 +41,6 @@ public:
     // fixed point. A fade uses no add terms and multipliers 256, 256, 256 and the fade level.
     void SetColorTransform(bool hasAdd, bool hasMult, int32_t multR, int32_t multG, int32_t multB,
                            int32_t multA, int32_t addR, int32_t addG, int32_t addB, int32_t addA);
-
-    // Every display object alive in the process.
-    static const std::set<const CSwfObject*>& LiveObjects();
 
 protected:
     // Appends a PlaceObject2 of this object's character (provisional depth: the layer) and records

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/ReplacingFile.h"
 #include "swf/SwfBitWriter.h"
-#include "swf/SwfOutputFile.h"
 #include "swf/SwfProgress.h"
 
 namespace {
@@ -67,8 +67,8 @@ bool CSwfTagStream::Save(const std::string& path, int32_t width, int32_t height,
         return false;
     }
 
-    CSwfOutputFile file;
-    if (!file.Open(path)) {
+    CReplacingFile file;
+    if (!file.Open(path, kSwfTempPrefix)) {
         m_strError = file.Error();
         return false;
     }

@@ -12,6 +12,9 @@
 class CSwfBitWriter;
 class ISwfProgress;
 
+// Movie files are written beside their target under a temporary name with this prefix.
+inline constexpr const char* kSwfTempPrefix = "$wf";
+
 class CSwfTagStream {
 public:
     // The header's stage fields hold at most this many units each.

@@ -2,7 +2,9 @@
 
 #include <chrono>
 
+#include "platform/DiskSpace.h"
 #include "platform/Prompter.h"
+#include "platform/ReplacingFile.h"
 #include "project/file/FrameItems.h"
 #include "project/file/FrameRecordImage.h"
 #include "project/file/ProjectFileSupport.h"
@@ -90,7 +92,7 @@ std::string CProjectFile::NewRecordingName(const std::string& name, bool bPreset
 CProjectFile::CProjectFile(CDemoProject& project, IPrompter& prompter, SProjectFileHooks hooks)
     : m_project(project), m_prompter(prompter), m_hooks(std::move(hooks)) {
     if (!m_hooks.freeSpace) {
-        m_hooks.freeSpace = StatvfsFree;
+        m_hooks.freeSpace = FreeDiskSpace;
     }
     if (!m_hooks.soundLengthMs) {
         m_hooks.soundLengthMs = WavLengthMs;
@@ -219,10 +221,9 @@ bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
             continue;
         }
         const std::string folder = FolderOf(name);
-        std::string tempName;
         std::error_code ec;
-        TFile out = fs::is_directory(name, ec) ? nullptr : CreateBeside(name, tempName);
-        if (!out) {
+        CReplacingFile out;
+        if (fs::is_directory(name, ec) || !out.Open(name)) {
             if (presetName) {
                 m_prompter.Error("Unable to open output file.", kErrorCaption);
                 return false;
@@ -230,10 +231,7 @@ bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
             m_prompter.Error(kInUse, kSaveCaption);
             continue;
         }
-        auto discard = [&] {
-            out.reset();
-            ::unlink(tempName.c_str());
-        };
+        auto discard = [&] { out.Discard(); };
         auto freeBytes = m_hooks.freeSpace(folder);
         if (freeBytes && *freeBytes < dataSize + index.size()) {
             discard();
@@ -265,14 +263,14 @@ bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
         s.m_strOutputFile = folder + stem + ".lumo";
         s.m_strProjectFolder = folder;
 
-        bool ok = WriteAll(out.get(), head.Data().data(), head.Size());
-        ok = ok && CopyRange(data.get(), 0, dataSize, out.get(), "Saving Quillo " + stem);
+        bool ok = WriteAll(out.File(), head.Data().data(), head.Size());
+        ok = ok && CopyRange(data.get(), 0, dataSize, out.File(), "Saving Quillo " + stem);
         if (!ok && m_bCancelled) {
             discard();
             return false;
         }
-        ok = ok && WriteTrailer(out.get(), name) && WriteSlot(out.get(), table, table.DataEnd());
-        ok = ok && ::rename(tempName.c_str(), name.c_str()) == 0;
+        ok = ok && WriteTrailer(out.File(), name) && WriteSlot(out.File(), table, table.DataEnd());
+        ok = ok && out.Commit();
         if (!ok) {
             discard();
             m_prompter.Error(kDiskFull, kSaveCaption);
@@ -281,7 +279,6 @@ bool CProjectFile::SaveNewRecording(const SCaptureFiles& files,
             }
             continue;
         }
-        out.reset();
         data.reset();
 
         m_project.m_pszFileName = name;
@@ -381,36 +378,31 @@ bool CProjectFile::SaveAs(const std::string& fileName, bool bRemovingFrames) {
         Refuse(kInUse);
         return false;
     }
-    std::string tempName;
-    TFile out = CreateBeside(fileName, tempName);
-    if (!out) {
+    CReplacingFile out;
+    if (!out.Open(fileName)) {
         Refuse(kCannotCreate);
         return false;
     }
-    auto discard = [&] {
-        out.reset();
-        ::unlink(tempName.c_str());
-    };
+    auto discard = [&] { out.Discard(); };
     // The table and its end entries are copied unchanged, so every position stays valid; the
     // trailer offset says "unfinished" until the trailer is complete.
     std::vector<char> head(static_cast<std::size_t>(table.nSlotPos));
     bool ok = SeekTo(f, 0) && std::fread(head.data(), 1, head.size(), f) == head.size() &&
-              WriteAll(out.get(), head.data(), head.size());
+              WriteAll(out.File(), head.data(), head.size());
     std::uint8_t marker[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};
-    ok = ok && WriteAll(out.get(), marker, table.EntrySize());
-    ok = ok && CopyRange(f, table.nDataStart, table.DataEnd(), out.get(), "Saving Quillo");
+    ok = ok && WriteAll(out.File(), marker, table.EntrySize());
+    ok = ok && CopyRange(f, table.nDataStart, table.DataEnd(), out.File(), "Saving Quillo");
     if (!ok && m_bCancelled) {
         discard();
         return false;
     }
-    ok = ok && WriteTrailer(out.get(), fileName) && WriteSlot(out.get(), table, table.DataEnd());
-    ok = ok && ::rename(tempName.c_str(), fileName.c_str()) == 0;
+    ok = ok && WriteTrailer(out.File(), fileName) && WriteSlot(out.File(), table, table.DataEnd());
+    ok = ok && out.Commit();
     if (!ok) {
         discard();
         Refuse(kCannotCreate);
         return false;
     }
-    out.reset();
     if (m_hooks.bExportTimingData && m_hooks.writeTimingData) {
         m_hooks.writeTimingData(m_project, fileName);
     }

@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -112,32 +111,6 @@ inline bool EndsWithLumo(const std::string& name) {
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return std::tolower(c); });
     return ext == ".lumo";
-}
-
-inline std::optional<std::uint64_t> StatvfsFree(const std::string& folder) {
-    struct statvfs st {};
-    if (::statvfs(folder.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
-}
-
-// A fresh file beside `target` that becomes it with a rename once it is complete.
-inline TFile CreateBeside(const std::string& target, std::string& tempName) {
-    std::string pattern = target + ".XXXXXX";
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        return nullptr;
-    }
-    ::fchmod(fd, 0644);
-    std::FILE* f = ::fdopen(fd, "w+b");
-    if (f == nullptr) {
-        ::close(fd);
-        ::unlink(pattern.c_str());
-        return nullptr;
-    }
-    tempName = pattern;
-    return TFile(f);
 }
 
 inline bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {

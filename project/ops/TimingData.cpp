@@ -21,52 +21,6 @@ namespace {
 constexpr const char* kConversionError = "##ERROR##";
 constexpr const char* kUnicodeMarker = "UNICODE";
 
-// UTF-8 to UTF-16; nothing for bytes that are not UTF-8.
-std::optional<std::u16string> FromUtf8(std::string_view text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        int nMore = 0;
-        char32_t c = 0;
-        if (b < 0x80) {
-            c = b;
-        } else if ((b & 0xE0) == 0xC0) {
-            c = b & 0x1F;
-            nMore = 1;
-        } else if ((b & 0xF0) == 0xE0) {
-            c = b & 0x0F;
-            nMore = 2;
-        } else if ((b & 0xF8) == 0xF0) {
-            c = b & 0x07;
-            nMore = 3;
-        } else {
-            return std::nullopt;
-        }
-        if (i + static_cast<size_t>(nMore) >= text.size()) {
-            return std::nullopt;
-        }
-        for (int k = 1; k <= nMore; ++k) {
-            const auto cb = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-            if ((cb & 0xC0) != 0x80) {
-                return std::nullopt;
-            }
-            c = (c << 6) | (cb & 0x3F);
-        }
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            return std::nullopt;
-        }
-        i += static_cast<size_t>(nMore) + 1;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
-    }
-    return out;
-}
-
 bool IsControl(char16_t c) {
     return c < 0x20 || c == 0x7F;
 }
@@ -146,7 +100,7 @@ void ApplyLine(CDemoProject& project, CFrameInfo& frame, int32_t nDuration, char
     if (text == kConversionError || text == kUnicodeMarker) {
         return;
     }
-    std::optional<std::u16string> wide = FromUtf8(text);
+    std::optional<std::u16string> wide = Utf8ToUtf16(text);
     if (!wide) {
         return;
     }

@@ -7,34 +7,13 @@
 #include <vector>
 
 #include "platform/Prompter.h"
+#include "platform/TextCodec.h"
 #include "project/model/DemoProject.h"
 #include "project/ops/StreamReencoder.h"
 #include "project/stream/FrameCompositor.h"
 #include "video/VideoGrabber.h"
 
 namespace {
-
-std::u16string ToUtf16(const std::string& text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        const int nMore = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : 3;
-        char32_t c = nMore == 0 ? b : b & (0x3F >> nMore);
-        size_t k = 1;
-        for (; k <= static_cast<size_t>(nMore) && i + k < text.size(); ++k) {
-            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        i += k;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
-    }
-    return out;
-}
 
 class CVideoImporter {
 public:
@@ -192,7 +171,7 @@ EVideoImport ImportVideo(const std::string& videoFile, const CVideoGrabber& grab
     {
         CProgressScope progress(prompter, kImportCaption);
         progress.Set(0);
-        grabber.Grab(ToUtf16(videoFile), &CVideoImporter::Callback, &importer);
+        grabber.Grab(Utf8ToUtf16(videoFile).value_or(u""), &CVideoImporter::Callback, &importer);
     }
     return importer.Finish();
 }

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include <jpeglib.h>
 
-#include "platform/ScriptedPrompter.h"
 #include "swf/JpegFile.h"
 #include "tests/support/TempDir.h"
 
@@ -49,9 +49,10 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 }
 
 TEST(JpegFile, ColourRoundTripStaysWithinJpegTolerance) {
-    CScriptedPrompter prompter;
     const std::vector<uint8_t> rgb = Gradient(37, 21);
-    const std::vector<uint8_t> jpeg = CJpegFile::EncodeJpeg(rgb, 37, 21, true, 90, prompter);
+    const SJpegResult encoded = CJpegFile::EncodeJpeg(rgb, 37, 21, true, 90);
+    EXPECT_EQ(encoded.strError, "");
+    const std::vector<uint8_t>& jpeg = encoded.data;
     ASSERT_GE(jpeg.size(), 4u);
     EXPECT_EQ(jpeg[0], 0xFF);
     EXPECT_EQ(jpeg[1], 0xD8);
@@ -59,15 +60,14 @@ TEST(JpegFile, ColourRoundTripStaysWithinJpegTolerance) {
     EXPECT_EQ(jpeg.back(), 0xD9);
     EXPECT_EQ(Components(jpeg), 3);
 
-    int width = 0, height = 0;
-    const std::vector<uint8_t> back = CJpegFile::DecodeJpeg(jpeg, width, height, prompter);
-    ASSERT_EQ(width, 37);
-    ASSERT_EQ(height, 21);
-    ASSERT_EQ(back.size(), rgb.size());
+    const SJpegResult back = CJpegFile::DecodeJpeg(jpeg);
+    EXPECT_EQ(back.strError, "");
+    ASSERT_EQ(back.nWidth, 37);
+    ASSERT_EQ(back.nHeight, 21);
+    ASSERT_EQ(back.data.size(), rgb.size());
     for (size_t i = 0; i < rgb.size(); ++i) {
-        ASSERT_NEAR(back[i], rgb[i], 12) << "byte " << i;
+        ASSERT_NEAR(back.data[i], rgb[i], 12) << "byte " << i;
     }
-    EXPECT_TRUE(prompter.Messages().empty());
 }
 
 TEST(JpegFile, GreyOutputUsesLumaWeightsAndReadsBackAsThreeChannels) {
@@ -76,15 +76,12 @@ TEST(JpegFile, GreyOutputUsesLumaWeightsAndReadsBackAsThreeChannels) {
     };
     for (const SCase& c : {SCase{255, 0, 0, 76}, SCase{0, 255, 0, 149}, SCase{0, 0, 255, 29},
                            SCase{255, 255, 255, 255}}) {
-        CScriptedPrompter prompter;
         CTempDir dir;
         const std::string path = dir.File("grey.jpg");
-        ASSERT_EQ(CJpegFile::WriteJpegFile(path, Filled(16, 16, c.r, c.g, c.b), 16, 16, false, 100,
-                                           prompter),
-                  1);
+        ASSERT_TRUE(
+            CJpegFile::WriteJpegFile(path, Filled(16, 16, c.r, c.g, c.b), 16, 16, false, 100).Ok());
         EXPECT_EQ(Components(ReadBytes(path)), 1);
-        int width = 0, height = 0;
-        const std::vector<uint8_t> back = CJpegFile::ReadJpegFile(path, width, height, prompter);
+        const std::vector<uint8_t> back = CJpegFile::ReadJpegFile(path).data;
         ASSERT_EQ(back.size(), 16u * 16u * 3u);
         EXPECT_EQ(back[0], c.grey);
         EXPECT_EQ(back[1], c.grey);
@@ -93,12 +90,10 @@ TEST(JpegFile, GreyOutputUsesLumaWeightsAndReadsBackAsThreeChannels) {
 }
 
 TEST(JpegFile, WritingToAFileGivesTheSameBytesAsInMemory) {
-    CScriptedPrompter prompter;
     CTempDir dir;
     const std::vector<uint8_t> rgb = Gradient(300, 200);
-    ASSERT_EQ(CJpegFile::WriteJpegFile(dir.File("a.jpg"), rgb, 300, 200, true, 75, prompter), 1);
-    EXPECT_EQ(ReadBytes(dir.File("a.jpg")),
-              CJpegFile::EncodeJpeg(rgb, 300, 200, true, 75, prompter));
+    ASSERT_TRUE(CJpegFile::WriteJpegFile(dir.File("a.jpg"), rgb, 300, 200, true, 75).Ok());
+    EXPECT_EQ(ReadBytes(dir.File("a.jpg")), CJpegFile::EncodeJpeg(rgb, 300, 200, true, 75).data);
 }
 
 // A CMYK file, as print workflows write it, which has no conversion to RGB.
@@ -128,10 +123,9 @@ std::vector<uint8_t> CmykJpeg() {
     return data;
 }
 
-TEST(JpegFile, FailuresAreShownAndGiveNoPicture) {
-    CScriptedPrompter good;
+TEST(JpegFile, FailuresSayWhyAndGiveNoPicture) {
     std::vector<uint8_t> truncated =
-        CJpegFile::EncodeJpeg(Gradient(128, 128), 128, 128, true, 95, good);
+        CJpegFile::EncodeJpeg(Gradient(128, 128), 128, 128, true, 95).data;
     truncated.resize(truncated.size() - 300);
     std::vector<uint8_t> noise(500);
     for (size_t i = 0; i < noise.size(); ++i) {
@@ -149,32 +143,30 @@ TEST(JpegFile, FailuresAreShownAndGiveNoPicture) {
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.name);
-        CScriptedPrompter prompter;
-        int width = -1, height = -1;
-        EXPECT_TRUE(CJpegFile::DecodeJpeg(c.data, width, height, prompter).empty());
-        ASSERT_EQ(prompter.Messages().size(), 1u);
-        EXPECT_EQ(prompter.Messages()[0].text.rfind(c.messageStart, 0), 0u)
-            << prompter.Messages()[0].text;
-        EXPECT_EQ(prompter.Messages()[0].icon, EMsgIcon::Error);
+        const SJpegResult result = CJpegFile::DecodeJpeg(c.data);
+        EXPECT_TRUE(result.data.empty());
+        EXPECT_FALSE(result.Ok());
+        EXPECT_EQ(result.strError.rfind(c.messageStart, 0), 0u) << result.strError;
     }
 
     // A truncated file still decodes (the library pads it with grey), as viewers show it.
-    CScriptedPrompter prompter;
-    int width = 0, height = 0;
-    EXPECT_EQ(CJpegFile::DecodeJpeg(truncated, width, height, prompter).size(), 128u * 128u * 3u);
-    EXPECT_TRUE(prompter.Messages().empty());
+    const SJpegResult padded = CJpegFile::DecodeJpeg(truncated);
+    EXPECT_EQ(padded.data.size(), 128u * 128u * 3u);
+    EXPECT_EQ(padded.strError, "");
 
     CTempDir dir;
     const std::string missing = dir.File("missing.jpg");
-    EXPECT_TRUE(CJpegFile::ReadJpegFile(missing, width, height, prompter).empty());
-    EXPECT_EQ(prompter.Messages().back().text, "JPEG :\nCan't open " + missing + "\n");
+    const SJpegResult notRead = CJpegFile::ReadJpegFile(missing);
+    EXPECT_TRUE(notRead.data.empty());
+    EXPECT_EQ(notRead.strError, "JPEG :\nCan't open " + missing + "\n");
 
-    EXPECT_EQ(CJpegFile::WriteJpegFile(dir.File("no/such/dir.jpg"), Gradient(4, 4), 4, 4, true, 50,
-                                       prompter),
-              0);
-    EXPECT_EQ(
-        CJpegFile::WriteJpegFile(dir.File("small.jpg"), Gradient(4, 4), 5, 4, true, 50, prompter),
-        0);
+    const std::string nowhere = dir.File("no/such/dir.jpg");
+    EXPECT_EQ(CJpegFile::WriteJpegFile(nowhere, Gradient(4, 4), 4, 4, true, 50).strError,
+              "JPEG :\nCan't open " + nowhere + "\n");
+    const SJpegResult tooSmall =
+        CJpegFile::WriteJpegFile(dir.File("small.jpg"), Gradient(4, 4), 5, 4, true, 50);
+    EXPECT_EQ(tooSmall.strError, "JPEG :\nInvalid picture size");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("small.jpg")));
 }
 
 }  // namespace

@@ -75,6 +75,12 @@ TEST_F(TextTest, EditTextBodyAndGeneratedNames) {
     CSwfEditText another(0, 0, 100, 100, u"x");
     another.AddToFrame(frame.Tags(), movie);
     EXPECT_EQ(another.VariableName(), "T" + std::to_string(first + 1));
+
+    // Each timeline names its own fields, whatever other movies were made before.
+    CSwfMovie other;
+    CSwfEditText elsewhere(0, 0, 100, 100, u"");
+    elsewhere.AddToFrame(other.GetFrame(0).Tags(), other);
+    EXPECT_EQ(elsewhere.VariableName(), "T1");
 }
 
 }  // namespace
