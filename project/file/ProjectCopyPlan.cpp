@@ -88,7 +88,7 @@ bool PrepareProjectCopy(CProjectFile& file, CDemoProject& project, SProjectCopyP
     made.head += LittleEndian(kUnfinishedTrailer, table.EntrySize());
     made.nDataStart = table.nDataStart;
     made.nDataEnd = table.DataEnd();
-    made.trailer = file.BuildTrailer();
+    made.trailer = file.BuildTrailer(project.m_pszFileName);
     made.nSlotPos = table.nSlotPos;
     made.slot = LittleEndian(table.DataEnd(), table.EntrySize());
     made.nSourceFd = ::fcntl(::fileno(f), F_DUPFD_CLOEXEC, 0);
