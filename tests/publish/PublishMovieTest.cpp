@@ -274,6 +274,24 @@ TEST_F(PublishMovieTest, CancelWritesAPlayableMovieOfTheFramesSoFar) {
     EXPECT_LT(pub.results.nFrameCount, full.results.nFrameCount);
 }
 
+// Two 1920-wide monitors side by side: the stage takes 4 units per pixel so that it fits the
+// header, and the movie is whole.
+TEST_F(PublishMovieTest, ADoubleWideRecordingPublishes) {
+    CMemoryRecording rec(m_Dir.Path().string(), 3840, 1080);
+    rec.Fill(0, 0, 3839, 1079, 0x204060);
+    rec.Capture(0, 0, 3839, 1079, 50);
+    rec.Fill(3000, 500, 3799, 899, 0xE0E020);
+    rec.Capture(3000, 500, 3799, 899, 50);
+    ASSERT_TRUE(rec.Finish());
+    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("wide"));
+    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    ExpectCleanParse(parsed);
+    const QJsonObject size = parsed.json["header"].toObject()["frameSize"].toObject();
+    EXPECT_EQ(size["xMax"].toInt() - size["xMin"].toInt(), 3840 * 4) << parsed.output;
+    EXPECT_EQ(size["yMax"].toInt() - size["yMin"].toInt(), 1080 * 4) << parsed.output;
+}
+
 // A box that flips between two pictures at one place, with another box laid over part of it for
 // a while: each picture's shape is defined once however often it shows, and every frame still
 // shows its own picture (a shape placed again lies above what was placed since).
