@@ -34,6 +34,7 @@
 #include "project/file/ProjectFile.h"
 #include "project/model/DemoProject.h"
 #include "project/stream/FrameCompositor.h"
+#include "project/ops/TimingData.h"
 #include "settings/SettingsFiles.h"
 
 namespace fs = std::filesystem;

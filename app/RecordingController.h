@@ -67,7 +67,6 @@ public:
     void StartNewInstance() override;
     void CloseProgram() override;
     void CloseProgramUnsaved() override;
-    void CloseProgramUnsaved() override;
 
     // Beeps so far, for tests that press keys that only beep.
     int Beeps() const { return m_nBeeps; }

@@ -224,7 +224,7 @@ TEST_F(RecordingTestWindow, TheSavedRecordingGetsRoundedDurationsCustomDefaultsA
     CMainWindow window(startup.Settings(), startup.CommandLine(), prompter, hooks);
     window.StartUp();
     window.show();
-    CMainWindowRecorder& recording = window.Recording();
+    CRecordingController& recording = window.Recording();
 
     // Changes at uneven times give recorded durations that are no multiples of 5.
     CTestDrawer drawer(m_server.Display());
