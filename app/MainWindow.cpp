@@ -33,8 +33,8 @@
 #include "platform/Prompter.h"
 #include "project/file/ProjectFile.h"
 #include "project/model/DemoProject.h"
-#include "project/stream/FrameCompositor.h"
 #include "project/ops/TimingData.h"
+#include "project/stream/FrameCompositor.h"
 #include "settings/SettingsFiles.h"
 
 namespace fs = std::filesystem;
