@@ -88,7 +88,7 @@ protected:
     bool WaitUntilRecording() {
         for (int i = 0; i < 400; ++i) {
             if (CaptureFiles().size() == 2 && fs::exists(m_dir.File("runtime/quillo-recorder"))) {
-                Sleep(500);
+                Sleep(1500);
                 return true;
             }
             Sleep(50);
