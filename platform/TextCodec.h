@@ -16,3 +16,7 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // Four-byte sequences become surrogate pairs. Text that is not UTF-8 (a stray or missing
 // continuation byte, a surrogate or a value past U+10FFFF) gives nothing.
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text);
+
+// Escapes the characters that are special in XML and HTML text and attribute values
+// (& < > " '), so one escaper serves pages, manifests and speech markup.
+std::string MarkupEscaped(std::string_view text);

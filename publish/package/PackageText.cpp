@@ -7,33 +7,6 @@
 
 namespace {
 
-std::string MarkupEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 // The code point at `i` and its length in bytes; 0 bytes for an invalid sequence.
 std::pair<char32_t, size_t> DecodeUtf8(std::string_view s, size_t i) {
     const auto b0 = uint8_t(s[i]);
@@ -76,11 +49,11 @@ bool Replaced(char32_t c) {
 }  // namespace
 
 std::string HtmlEscape(std::string_view text) {
-    return MarkupEscape(text);
+    return MarkupEscaped(text);
 }
 
 std::string XmlEscape(std::string_view text) {
-    return MarkupEscape(text);
+    return MarkupEscaped(text);
 }
 
 std::string UrlEscape(std::string_view name) {

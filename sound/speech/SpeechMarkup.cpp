@@ -175,33 +175,6 @@ struct SOpen {
 
 }  // namespace
 
-std::string XmlEscaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string SpeechMarkupToSsml(std::u16string_view markup) {
     const std::string text = Utf16ToUtf8(markup);
     std::string out = "<speak>";
@@ -217,10 +190,10 @@ std::string SpeechMarkupToSsml(std::u16string_view markup) {
         const std::size_t lt = text.find('<', pos);
         const std::size_t gt = lt == std::string::npos ? std::string::npos : text.find('>', lt);
         if (lt == std::string::npos || gt == std::string::npos) {
-            out += XmlEscaped(std::string_view(text).substr(pos));
+            out += MarkupEscaped(std::string_view(text).substr(pos));
             break;
         }
-        out += XmlEscaped(std::string_view(text).substr(pos, lt - pos));
+        out += MarkupEscaped(std::string_view(text).substr(pos, lt - pos));
         pos = gt + 1;
         const STag tag = ParseTag(std::string_view(text).substr(lt + 1, gt - lt - 1));
         if (tag.name.empty()) {

@@ -9,6 +9,3 @@
 
 // A complete <speak> document in UTF-8.
 std::string SpeechMarkupToSsml(std::u16string_view markup);
-
-// Escapes the characters that are special in XML text and attribute values.
-std::string XmlEscaped(std::string_view text);
