@@ -246,7 +246,7 @@ int WriteSwfSampleAll(const std::string& out, bool uncompressed) {
         Box<CSwfBitmapRect>(280, 20, 64, 48, uint16_t(64), uint16_t(48), jpegWithAlpha, alpha)));
 
     // The sprite with its own four frames.
-    auto timeline = std::make_unique<CSwfMovie>();
+    auto timeline = movie.NewTimeline();
     const std::array<CSwfColor, 4> colors = {
         CSwfColor(0xFF, 0, 0, 0xFF), CSwfColor(0, 0xC0, 0, 0xFF), CSwfColor(0, 0, 0xFF, 0xFF),
         CSwfColor(0xFF, 0x80, 0, 0xFF)};
@@ -286,7 +286,7 @@ int WriteSwfSampleAll(const std::string& out, bool uncompressed) {
     auto& font = keep(std::make_unique<CSwfFont>("_sans", false, false));
     first.AddObject(font);
     auto& text = keep(Box<CSwfEditText>(300, 190, 170, 30, u""));
-    text.SetFontId(font.CharacterId());
+    text.SetFont(&font);
     text.SetFontHeight(U(18));
     text.SetAlignment(0);
     text.SetEditable(false);

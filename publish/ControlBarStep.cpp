@@ -15,7 +15,7 @@ CControlBarStep::~CControlBarStep() = default;
 
 void CControlBarStep::Prepare() {
     const SMovieGeometry& g = m_context.geometry;
-    m_pControl = std::make_unique<CSwfMovie>();
+    m_pControl = m_context.segments.Main().NewTimeline();
     m_pControl->SetStageSize(g.StageWidth(), g.StageHeight());
     m_pControl->SetFrameRate(m_context.segments.Main().FrameRate());
     const std::string zoom = FormatSwfFixed(g.fZoom);

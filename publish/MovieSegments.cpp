@@ -12,7 +12,7 @@ CSwfFrame& CMovieSegments::Frame(uint32_t absolute) {
 }
 
 CSwfMovie& CMovieSegments::Open(uint32_t start) {
-    auto timeline = std::make_unique<CSwfMovie>();
+    auto timeline = m_main.NewTimeline();
     CSwfMovie* pTimeline = timeline.get();
     m_segments.push_back({std::move(timeline), pTimeline, start});
     return *pTimeline;

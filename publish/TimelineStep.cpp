@@ -77,7 +77,7 @@ void CTimelineStep::StartMainTimeline() {
     if (m_context.settings.m_bVideoExport) {
         // A dot at the top-right pixel, white and black in turn, by which the recorder tells
         // the movie's frames apart.
-        auto marker = std::make_unique<CSwfMovie>();
+        auto marker = main.NewTimeline();
         CSwfRectangle* pPrevious = nullptr;
         for (uint32_t i = 0; i < 100; ++i) {
             auto dot = std::make_unique<CSwfRectangle>(g.U(g.nWidth - 1), 0, g.U(g.nWidth) - 1,
@@ -296,7 +296,7 @@ void CTimelineStep::AddSegmentSprites() {
         at.AddAction(CSwfAction::SetProperty("control", kPropYScale, zoom));
         pPrevious = &kept;
 
-        auto gotoTimeline = std::make_unique<CSwfMovie>();
+        auto gotoTimeline = main.NewTimeline();
         BuildSegmentGoto(*gotoTimeline, k);
         auto jumper = std::make_unique<CSwfSpriteObject>(std::move(gotoTimeline),
                                                          CSwfString(SegmentName("controlgoto", k)));

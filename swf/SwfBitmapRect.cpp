@@ -9,7 +9,6 @@ CSwfBitmapRect::CSwfBitmapRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, u
       m_bAlpha(false),
       m_nEncodedSize(uint32_t(jpeg->size())) {
     auto tag = std::make_unique<CSwfDefineBitsJpeg2>(std::move(jpeg));
-    m_nBitmapId = tag->GetCharacterId();
     SetLineWidth(0);
     SetBitmapFill(std::move(tag), width, height);
 }
@@ -23,7 +22,6 @@ CSwfBitmapRect::CSwfBitmapRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, u
       m_bAlpha(true),
       m_nEncodedSize(uint32_t(jpeg->size())) {
     auto tag = std::make_unique<CSwfDefineBitsJpeg3>(std::move(jpeg), alpha);
-    m_nBitmapId = tag->GetCharacterId();
     SetLineWidth(0);
     SetBitmapFill(std::move(tag), width, height);
 }
@@ -35,7 +33,6 @@ CSwfBitmapRect::CSwfBitmapRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
       m_nWidth(bitmap->Width()),
       m_nHeight(bitmap->Height()),
       m_bAlpha(bitmap->HasAlpha()),
-      m_nBitmapId(bitmap->GetCharacterId()),
       m_nEncodedSize(bitmap->EncodedSize()) {
     SetLineWidth(0);
     SetBitmapFill(std::move(bitmap), m_nWidth, m_nHeight);
@@ -49,8 +46,7 @@ CSwfBitmapRect::CSwfBitmapRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
       m_nHeight(owner.m_nHeight),
       m_bAlpha(owner.m_bAlpha),
       m_bShared(true),
-      m_nBitmapId(owner.m_nBitmapId),
       m_nEncodedSize(owner.m_nEncodedSize) {
     SetLineWidth(0);
-    SetSharedBitmapFill(m_nBitmapId, m_nWidth, m_nHeight);
+    SetSharedBitmapFill(owner, m_nWidth, m_nHeight);
 }

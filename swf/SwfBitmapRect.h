@@ -26,7 +26,6 @@ public:
     // The bitmap of `owner`, which emits it.
     CSwfBitmapRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const CSwfBitmapRect& owner);
 
-    uint16_t BitmapId() const { return m_nBitmapId; }
     EKind Kind() const { return m_eKind; }
     uint16_t BitmapWidth() const { return m_nWidth; }
     uint16_t BitmapHeight() const { return m_nHeight; }
@@ -41,6 +40,5 @@ private:
     uint16_t m_nHeight;
     bool m_bAlpha;
     bool m_bShared = false;
-    uint16_t m_nBitmapId = 0;
     uint32_t m_nEncodedSize = 0;
 };

@@ -91,7 +91,7 @@ void CSwfButton::Define(CSwfTagList& frame, CSwfMovie& movie) {
         state->SetDefineOnly(defineOnly);
     }
     auto tag = std::make_unique<CSwfDefineButton2>();
-    m_nCharacterId = tag->GetCharacterId();
+    TakeCharacterId(*tag, movie);
     for (int i = 0; i < 4; ++i) {
         SSwfButtonRecord record;
         record.m_bUp = i == 0;

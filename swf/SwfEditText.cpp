@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "swf/SwfBitWriter.h"
+#include "swf/SwfFont.h"
 #include "swf/SwfMovie.h"
 #include "swf/SwfTagList.h"
 
@@ -61,8 +62,13 @@ void CSwfEditText::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
     fields.m_rcBounds = m_rcBounds;
     fields.m_bWordWrap = m_bWordWrap;
     fields.m_bReadOnly = !m_bEditable;
-    fields.m_bHasFont = m_nFontId != kNoFont;
-    fields.m_nFontId = uint16_t(m_nFontId);
+    if (m_pFont != nullptr) {
+        if (!m_pFont->IsDefined()) {
+            m_pFont->AddToFrame(frame, movie);
+        }
+        fields.m_bHasFont = true;
+        fields.m_nFontId = uint16_t(m_pFont->CharacterId());
+    }
     fields.m_nFontHeight = m_nFontHeight;
     fields.m_crText = m_crText;
     fields.m_nAlign = m_nAlign;
@@ -71,7 +77,7 @@ void CSwfEditText::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
     fields.m_strVariable = CSwfString(m_strVariable);
     fields.m_strText = m_strText;
     auto tag = std::make_unique<CSwfDefineEditText>(std::move(fields));
-    m_nCharacterId = tag->GetCharacterId();
+    TakeCharacterId(*tag, movie);
     frame.Add(std::move(tag));
     m_bDefined = true;
     if (!m_bDefineOnly) {

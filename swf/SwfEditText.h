@@ -10,6 +10,8 @@
 #include "swf/SwfString.h"
 #include "swf/SwfTag.h"
 
+class CSwfFont;
+
 struct SSwfEditTextFields {
     CSwfRect m_rcBounds;
     bool m_bHasText = true;
@@ -48,8 +50,6 @@ private:
 
 class CSwfEditText : public CSwfObject {
 public:
-    static constexpr int32_t kNoFont = -1;
-
     CSwfEditText(int32_t x1, int32_t y1, int32_t x2, int32_t y2, std::u16string_view text);
 
     // Builds a new DefineEditText on every addition and places it.
@@ -65,8 +65,8 @@ public:
     void SetAlignment(uint8_t align) { m_nAlign = align; }
     void SetWordWrap(bool wrap) { m_bWordWrap = wrap; }
     void SetNoSelect(bool noSelect) { m_bNoSelect = noSelect; }
-    // The character id of a defined CSwfFont, or kNoFont.
-    void SetFontId(int32_t id) { m_nFontId = id; }
+    // The field's font, or none; a font not yet defined is defined with the field.
+    void SetFont(CSwfFont* font) { m_pFont = font; }
     const std::string& VariableName() const { return m_strVariable; }
 
 private:
@@ -77,7 +77,7 @@ private:
     uint16_t m_nFontHeight = 240;
     bool m_bWordWrap = false;
     bool m_bNoSelect = true;
-    int32_t m_nFontId = kNoFont;
+    CSwfFont* m_pFont = nullptr;
     uint8_t m_nAlign = 2;
     std::string m_strVariable;
 };

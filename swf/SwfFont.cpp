@@ -26,14 +26,13 @@ void CSwfDefineFont2::Write(CSwfBitWriter& writer) {
 
 CSwfFont::CSwfFont(std::string name, bool italic, bool bold)
     : m_strName(name.substr(0, kMaxNameLength)),
-      m_pTag(std::make_unique<CSwfDefineFont2>(CSwfString(m_strName), italic, bold)) {
-    m_nCharacterId = m_pTag->GetCharacterId();
-}
+      m_pTag(std::make_unique<CSwfDefineFont2>(CSwfString(m_strName), italic, bold)) {}
 
 CSwfFont::~CSwfFont() = default;
 
-void CSwfFont::AddToFrame(CSwfTagList& frame, CSwfMovie&) {
+void CSwfFont::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
     if (m_pTag) {
+        TakeCharacterId(*m_pTag, movie);
         frame.Add(std::move(m_pTag));
         m_bDefined = true;
     }

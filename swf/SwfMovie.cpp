@@ -17,6 +17,29 @@ CSwfMovie::CSwfMovie() = default;
 
 CSwfMovie::~CSwfMovie() = default;
 
+std::unique_ptr<CSwfMovie> CSwfMovie::NewTimeline() {
+    auto timeline = std::make_unique<CSwfMovie>();
+    timeline->m_pMain = &Main();
+    return timeline;
+}
+
+uint16_t CSwfMovie::NextCharacterId() {
+    uint32_t& last = Main().m_nLastCharacterId;
+    if (last >= 0xFFFF) {
+        last = 0x10000;
+        return 0;
+    }
+    return static_cast<uint16_t>(++last);
+}
+
+bool CSwfMovie::CharacterIdsExhausted() const {
+    return Main().m_nLastCharacterId > 0xFFFF;
+}
+
+void CSwfMovie::NoteForeignTimeline() {
+    Main().m_bForeignTimeline = true;
+}
+
 CSwfFrame& CSwfMovie::GetFrame(uint32_t index) {
     if (index >= m_frames.size()) {
         const size_t size = static_cast<size_t>(index) + kFrameGrowth;
@@ -98,9 +121,15 @@ void CSwfMovie::MoveFrameTags(uint32_t index, CSwfTagStream& stream) {
 bool CSwfMovie::Save(const std::string& path, ISwfProgress* progress) {
     m_strError.clear();
     m_bCancelled = false;
-    if (!AssignDepths()) {
+    if (CharacterIdsExhausted()) {
+        m_strError = "The movie needs more than 65535 characters.";
+    } else if (m_bForeignTimeline) {
+        m_strError =
+            "A sprite's timeline was made for another movie, so their character ids "
+            "collide.";
+    }
+    if (!m_strError.empty() || !AssignDepths()) {
         Clear();
-        ResetCharacterIds();
         return false;
     }
     CSwfTagStream stream;
@@ -151,4 +180,6 @@ void CSwfMovie::Clear() {
     m_placements.clear();
     m_objects.clear();
     m_objectSet.clear();
+    m_nLastCharacterId = 0;
+    m_bForeignTimeline = false;
 }

@@ -19,8 +19,11 @@ class ISwfProgress;
 
 class CSwfMovie {
 public:
+    // A movie's main timeline.
     CSwfMovie();
     ~CSwfMovie();
+    // A sprite's timeline for use in this movie: it shares the movie's character ids.
+    std::unique_ptr<CSwfMovie> NewTimeline();
     CSwfMovie(const CSwfMovie&) = delete;
     CSwfMovie& operator=(const CSwfMovie&) = delete;
 
@@ -46,6 +49,17 @@ public:
     const std::string& Error() const { return m_strError; }
     bool WasCancelled() const { return m_bCancelled; }
 
+    // Character ids are 1, 2, 3, ... in order of definition, shared by the main timeline and all
+    // timelines made from it, and start again at 1 after a save. A movie holds at most 65535
+    // characters: past that the answer is 0 and the save fails instead of writing a movie with
+    // repeated ids.
+    uint16_t NextCharacterId();
+    bool CharacterIdsExhausted() const;
+    // Whether `timeline` takes its character ids from the same movie as this timeline.
+    bool SharesCharacterIds(const CSwfMovie& timeline) const { return &Main() == &timeline.Main(); }
+    // A sprite made from a timeline of another movie was defined here; the save fails.
+    void NoteForeignTimeline();
+
     // Bookkeeping of the display objects.
     void RegisterObject(CSwfObject& object);
     const std::vector<CSwfObject*>& Objects() const { return m_objects; }
@@ -61,6 +75,13 @@ private:
     bool AssignDepths();
     void MoveFrameTags(uint32_t index, CSwfTagStream& stream);
     void Clear();
+    CSwfMovie& Main() { return m_pMain != nullptr ? *m_pMain : *this; }
+    const CSwfMovie& Main() const { return m_pMain != nullptr ? *m_pMain : *this; }
+
+    // Null for a main timeline.
+    CSwfMovie* m_pMain = nullptr;
+    uint32_t m_nLastCharacterId = 0;
+    bool m_bForeignTimeline = false;
 
     std::vector<std::unique_ptr<CSwfFrame>> m_frames;
     uint32_t m_nFrameCount = 0;

@@ -7,6 +7,7 @@
 #include "swf/SwfCxform.h"
 #include "swf/SwfMovie.h"
 #include "swf/SwfPlaceObject.h"
+#include "swf/SwfTag.h"
 #include "swf/SwfTagList.h"
 
 CSwfObject::CSwfObject() = default;
@@ -19,6 +20,11 @@ void CSwfObject::SetColorTransform(bool hasAdd, bool hasMult, int32_t multR, int
     const int32_t terms[10] = {hasAdd, hasMult, multR, multG, multB, multA, addR, addG, addB, addA};
     std::copy(std::begin(terms), std::end(terms), std::begin(m_aCxform));
     m_bHasCxformAlpha = true;
+}
+
+void CSwfObject::TakeCharacterId(CSwfCharacterTag& tag, CSwfMovie& movie) {
+    tag.SetCharacterId(movie.NextCharacterId());
+    m_nCharacterId = tag.GetCharacterId();
 }
 
 void CSwfObject::Place(CSwfTagList& frame, CSwfMovie& movie) {

@@ -8,6 +8,7 @@
 #include "swf/SwfMatrix.h"
 #include "swf/SwfString.h"
 
+class CSwfCharacterTag;
 class CSwfMovie;
 class CSwfTagList;
 
@@ -43,6 +44,8 @@ public:
                            int32_t multA, int32_t addR, int32_t addG, int32_t addB, int32_t addA);
 
 protected:
+    // Gives `tag` the movie's next character id, which becomes this object's id.
+    void TakeCharacterId(CSwfCharacterTag& tag, CSwfMovie& movie);
     // Appends a PlaceObject2 of this object's character (provisional depth: the layer) and records
     // the placement in the movie.
     void Place(CSwfTagList& frame, CSwfMovie& movie);

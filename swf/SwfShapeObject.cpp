@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "swf/SwfDefineShape.h"
+#include "swf/SwfMovie.h"
 #include "swf/SwfShapeRecords.h"
 #include "swf/SwfTag.h"
 #include "swf/SwfTagList.h"
@@ -63,21 +64,22 @@ void CSwfShapeObject::SetRadialGradient(CSwfColor color0, CSwfColor color1) {
 void CSwfShapeObject::SetBitmapFill(std::unique_ptr<CSwfCharacterTag> bitmap, int32_t width,
                                     int32_t height) {
     m_nFillKind = kSwfFillBitmap;
-    m_nBitmapId = bitmap->GetCharacterId();
     m_pBitmapTag = std::move(bitmap);
+    m_pBitmapOwner = nullptr;
+    m_nBitmapId = -1;
     m_nBitmapWidth = width;
     m_nBitmapHeight = height;
-    m_bBitmapShared = false;
     m_bDefined = false;
 }
 
-void CSwfShapeObject::SetSharedBitmapFill(uint16_t bitmapId, int32_t width, int32_t height) {
+void CSwfShapeObject::SetSharedBitmapFill(const CSwfShapeObject& owner, int32_t width,
+                                          int32_t height) {
     m_nFillKind = kSwfFillBitmap;
     m_pBitmapTag.reset();
-    m_nBitmapId = bitmapId;
+    m_pBitmapOwner = &owner;
+    m_nBitmapId = -1;
     m_nBitmapWidth = width;
     m_nBitmapHeight = height;
-    m_bBitmapShared = true;
     m_bDefined = false;
 }
 
@@ -107,14 +109,14 @@ CSwfMatrix CSwfShapeObject::GetMatrix() const {
 
 void CSwfShapeObject::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
     if (!m_bDefined) {
-        Define(frame);
+        Define(frame, movie);
     }
     if (!m_bDefineOnly) {
         Place(frame, movie);
     }
 }
 
-void CSwfShapeObject::AddFill(CSwfTagList& frame, CSwfShapeWithStyle& shape) {
+void CSwfShapeObject::AddFill(CSwfTagList& frame, CSwfMovie& movie, CSwfShapeWithStyle& shape) {
     const CSwfRect& b = m_rcBounds;
     std::unique_ptr<CSwfFillStyle> fill;
     switch (m_nFillKind) {
@@ -127,13 +129,20 @@ void CSwfShapeObject::AddFill(CSwfTagList& frame, CSwfShapeWithStyle& shape) {
                                                            m_gradientMatrix, m_gradient);
             break;
         case kSwfFillBitmap: {
-            if (m_nBitmapId < 0 || m_nBitmapWidth <= 0 || m_nBitmapHeight <= 0) {
+            if (m_nBitmapWidth <= 0 || m_nBitmapHeight <= 0) {
                 break;
             }
+            if (m_pBitmapOwner != nullptr) {
+                m_nBitmapId = m_pBitmapOwner->m_nBitmapId;
+            }
             if (m_pBitmapTag) {
+                // Later definitions refer to the bitmap this one emits.
+                m_pBitmapTag->SetCharacterId(movie.NextCharacterId());
+                m_nBitmapId = m_pBitmapTag->GetCharacterId();
                 frame.Add(std::move(m_pBitmapTag));
-                // Later definitions refer to the bitmap this one emitted.
-                m_bBitmapShared = true;
+            }
+            if (m_nBitmapId < 0) {
+                break;
             }
             const int64_t scaleX =
                 (static_cast<int64_t>(b.m_nXMax) - b.m_nXMin + 1) * 65536 / m_nBitmapWidth;
@@ -151,9 +160,9 @@ void CSwfShapeObject::AddFill(CSwfTagList& frame, CSwfShapeWithStyle& shape) {
     m_nFillStyleIndex = fill ? shape.AddFillStyle(std::move(fill)) : 0;
 }
 
-void CSwfShapeObject::Define(CSwfTagList& frame) {
+void CSwfShapeObject::Define(CSwfTagList& frame, CSwfMovie& movie) {
     auto shape = std::make_unique<CSwfShapeWithStyle>();
-    AddFill(frame, *shape);
+    AddFill(frame, movie, *shape);
     m_nLineStyleIndex = 0;
     if (m_nLineWidth > 0) {
         m_nLineStyleIndex = shape->AddLineStyle(std::make_unique<CSwfLineStyle>(
@@ -168,7 +177,7 @@ void CSwfShapeObject::Define(CSwfTagList& frame) {
     AddEdges(*shape);
     shape->AddRecord(std::make_unique<CSwfEndShapeRecord>());
     auto tag = std::make_unique<CSwfDefineShape>(m_rcBounds, std::move(shape));
-    m_nCharacterId = tag->GetCharacterId();
+    TakeCharacterId(*tag, movie);
     frame.Add(std::move(tag));
     m_bDefined = true;
 }

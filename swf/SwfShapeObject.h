@@ -49,8 +49,10 @@ public:
     // A clipped bitmap fill that stretches a `width` × `height` pixel bitmap over the box. The
     // object emits `bitmap` before its first definition.
     void SetBitmapFill(std::unique_ptr<CSwfCharacterTag> bitmap, int32_t width, int32_t height);
-    // The same with a bitmap that another object emits.
-    void SetSharedBitmapFill(uint16_t bitmapId, int32_t width, int32_t height);
+    // The same with the bitmap that `owner` emits; `owner` must be defined first.
+    void SetSharedBitmapFill(const CSwfShapeObject& owner, int32_t width, int32_t height);
+    // The id of the bitmap this object fills with, −1 until it has been defined.
+    int32_t BitmapId() const { return m_nBitmapId; }
 
     // Placement transform: translation in coordinate units, rotation in 16.16 fixed degrees
     // about the centre of the box, scale in 16.16 fixed (0x10000 = 1).
@@ -73,8 +75,8 @@ protected:
     void SetBounds(const CSwfRect& bounds) { m_rcBounds = bounds; }
 
 private:
-    void Define(CSwfTagList& frame);
-    void AddFill(CSwfTagList& frame, CSwfShapeWithStyle& shape);
+    void Define(CSwfTagList& frame, CSwfMovie& movie);
+    void AddFill(CSwfTagList& frame, CSwfMovie& movie, CSwfShapeWithStyle& shape);
 
     CSwfRect m_rcBounds;
     int m_nFillKind = kSwfFillSolid;
@@ -86,10 +88,10 @@ private:
     CSwfMatrix m_gradientMatrix;
     CSwfGradient m_gradient;
     std::unique_ptr<CSwfCharacterTag> m_pBitmapTag;
+    const CSwfShapeObject* m_pBitmapOwner = nullptr;
     int32_t m_nBitmapId = -1;
     int32_t m_nBitmapWidth = 0;
     int32_t m_nBitmapHeight = 0;
-    bool m_bBitmapShared = false;
     int32_t m_nTranslateX = 0;
     int32_t m_nTranslateY = 0;
     int32_t m_nRotation = 0;

@@ -25,6 +25,9 @@ CSwfSpriteObject::~CSwfSpriteObject() = default;
 
 void CSwfSpriteObject::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
     if (!m_bDefined) {
+        if (!movie.SharesCharacterIds(*m_pMovie)) {
+            movie.NoteForeignTimeline();
+        }
         for (uint32_t i = 0; i < m_pMovie->FrameCount(); ++i) {
             CSwfTagList& tags = m_pMovie->GetFrame(i).Tags();
             for (auto& tag : tags.TakeAll()) {
@@ -36,7 +39,7 @@ void CSwfSpriteObject::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
             }
         }
         auto sprite = std::make_unique<CSwfDefineSprite>();
-        m_nCharacterId = sprite->GetCharacterId();
+        TakeCharacterId(*sprite, movie);
         m_bWritten = m_pMovie->WriteAsSprite(sprite->Tags());
         frame.Add(std::move(sprite));
         m_bDefined = true;

@@ -22,7 +22,8 @@ private:
 
 class CSwfSpriteObject : public CSwfObject {
 public:
-    // An instance name lets scripts address the sprite ("/name:variable").
+    // An instance name lets scripts address the sprite ("/name:variable"). The timeline must come
+    // from CSwfMovie::NewTimeline of the movie the sprite is shown in.
     explicit CSwfSpriteObject(std::unique_ptr<CSwfMovie> movie,
                               std::optional<CSwfString> name = std::nullopt);
     ~CSwfSpriteObject() override;

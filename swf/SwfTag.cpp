@@ -6,8 +6,6 @@
 
 namespace {
 
-uint32_t g_nLastCharacterId = 0;
-
 constexpr uint16_t kCodeDefineBitsLossless = 20;
 constexpr uint16_t kCodeDefineBitsLossless2 = 36;
 
@@ -28,22 +26,4 @@ void WriteTagHeader(CSwfBitWriter& writer, uint16_t code, uint32_t length, CSwfB
 void CSwfTag::WriteRecord(CSwfBitWriter& writer, uint16_t code, CSwfBitWriter& body) {
     assert(body.IsAligned());
     WriteTagHeader(writer, code, static_cast<uint32_t>(body.TotalLength()), &body);
-}
-
-CSwfCharacterTag::CSwfCharacterTag() : m_nCharacterId(NextCharacterId()) {}
-
-uint16_t NextCharacterId() {
-    if (g_nLastCharacterId >= 0xFFFF) {
-        g_nLastCharacterId = 0x10000;
-        return 0;
-    }
-    return static_cast<uint16_t>(++g_nLastCharacterId);
-}
-
-bool CharacterIdsExhausted() {
-    return g_nLastCharacterId > 0xFFFF;
-}
-
-void ResetCharacterIds() {
-    g_nLastCharacterId = 0;
 }

@@ -1,4 +1,4 @@
-// The base of every SWF tag, the tag record header, and the movie-wide character id counter.
+// The base of every SWF tag and the tag record header.
 #pragma once
 
 #include <cstdint>
@@ -23,20 +23,13 @@ protected:
     static void WriteRecord(CSwfBitWriter& writer, uint16_t code, CSwfBitWriter& body);
 };
 
-// A tag that defines a character; it takes the next character id when it is constructed.
+// A tag that defines a character. Its id comes from the movie it is defined in (see
+// CSwfMovie::NextCharacterId) and is 0 until then.
 class CSwfCharacterTag : public CSwfTag {
 public:
-    CSwfCharacterTag();
     virtual uint16_t GetCharacterId() const { return m_nCharacterId; }
+    void SetCharacterId(uint16_t id) { m_nCharacterId = id; }
 
 protected:
-    uint16_t m_nCharacterId;
+    uint16_t m_nCharacterId = 0;
 };
-
-// Character ids are 1, 2, 3, ... in order of construction of the defining tags, and start again
-// at 1 after a tag stream has been saved. A movie holds at most 65535 characters: past that the
-// counter answers 0 and stays exhausted, and the next save fails instead of writing a movie with
-// repeated ids.
-uint16_t NextCharacterId();
-bool CharacterIdsExhausted();
-void ResetCharacterIds();

@@ -52,14 +52,6 @@ bool CSwfTagStream::Save(const std::string& path, int32_t width, int32_t height,
                          ISwfProgress* progress) {
     m_strError.clear();
     m_bCancelled = false;
-    struct SResetIds {
-        ~SResetIds() { ResetCharacterIds(); }
-    } resetIds;
-
-    if (CharacterIdsExhausted()) {
-        m_strError = "The movie needs more than 65535 characters.";
-        return false;
-    }
     if (width < 0 || width > kMaxStageUnits || height < 0 || height > kMaxStageUnits) {
         m_strError = "The movie's stage of " + std::to_string(width) + " x " +
                      std::to_string(height) + " units is larger than " +

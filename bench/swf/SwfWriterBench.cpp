@@ -17,7 +17,6 @@ void BM_TimelineDepths(benchmark::State& state) {
     const auto n = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        ResetCharacterIds();
         std::vector<std::unique_ptr<CSwfRectangle>> shapes;
         CSwfMovie movie;
         for (int i = 0; i < n; ++i) {
@@ -42,7 +41,6 @@ BENCHMARK(BM_TimelineDepths)->RangeMultiplier(4)->Range(1024, 65536)->Complexity
 // Encoding tag bodies into the file buffer: shapes with outline records.
 void BM_WriteRoundRects(benchmark::State& state) {
     for (auto _ : state) {
-        ResetCharacterIds();
         CSwfMovie movie;
         std::vector<std::unique_ptr<CSwfRoundRect>> shapes;
         for (int i = 0; i < 1000; ++i) {

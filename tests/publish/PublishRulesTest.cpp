@@ -17,6 +17,7 @@
 #include "publish/ProjectPublishSettings.h"
 #include "publish/TimelineStep.h"
 #include "publish/ZoomView.h"
+#include "swf/SwfMovie.h"
 #include "swf/SwfShapeObject.h"
 #include "swf/SwfTagStream.h"
 #include "tests/publish/PublishFixture.h"
@@ -171,6 +172,10 @@ TEST(PublishBitmaps, ColourCountChoosesTheFormatAndRepeatsAreReused) {
         auto again = bitmaps.Make({0, 0, 15, 15}, canvas, false, random, false).pNew;
         ASSERT_TRUE(again);
         EXPECT_TRUE(again->IsShared());
+        CSwfMovie movie;
+        movie.GetFrame(0).AddObject(*bitmap);
+        movie.GetFrame(0).AddObject(*again);
+        EXPECT_GT(bitmap->BitmapId(), 0);
         EXPECT_EQ(again->BitmapId(), bitmap->BitmapId());
         EXPECT_EQ(bitmaps.Figures().nReused, 1u);
         // Placed as it is at the same place, the first rectangle itself comes back.

@@ -15,8 +15,6 @@ namespace {
 
 class BitmapTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetCharacterIds(); }
-    void TearDown() override { ResetCharacterIds(); }
 };
 
 Bytes Inflate(const Bytes& data, size_t expected) {
@@ -85,6 +83,7 @@ TEST_F(BitmapTest, JpegTagsWrapTheDataInMarkers) {
     const auto jpeg = std::make_shared<const std::vector<uint8_t>>(
         std::vector<uint8_t>{0xFF, 0xD8, 0x11, 0x22, 0xFF, 0xD9});
     CSwfDefineBitsJpeg2 jpeg2(jpeg);
+    jpeg2.SetCharacterId(1);
     const Bytes record2 = TagRecord(jpeg2);
     EXPECT_EQ(TagCode(record2), 21);
     EXPECT_EQ(TagBody(jpeg2),
@@ -93,6 +92,7 @@ TEST_F(BitmapTest, JpegTagsWrapTheDataInMarkers) {
 
     const Bytes alpha = {0, 128, 255, 255};
     CSwfDefineBitsJpeg3 jpeg3(jpeg, alpha);
+    jpeg3.SetCharacterId(2);
     EXPECT_EQ(TagCode(TagRecord(jpeg3)), 35);
     const Bytes body = TagBody(jpeg3);
     // The alpha offset n + 6 counts from the byte after it to the alpha plane.

@@ -14,9 +14,6 @@ namespace {
 
 class ButtonTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetCharacterIds(); }
-    void TearDown() override { ResetCharacterIds(); }
-
     // The definition tags a button adds to an empty frame of a fresh movie.
     size_t CountTags(CSwfTagList& tags, uint16_t code) {
         size_t n = 0;
@@ -104,12 +101,12 @@ TEST_F(ButtonTest, PlacedAgainInTheSameTimelineIsNotDefinedAgain) {
     EXPECT_EQ(CountTags(movie.GetFrame(4).Tags(), 26), 1u);
 
     // Another timeline gets its own definition with the same actions.
-    CSwfMovie other;
-    button.AddToFrame(other.GetFrame(0).Tags(), other);
-    ASSERT_EQ(CountTags(other.GetFrame(0).Tags(), 34), 1u);
+    auto other = movie.NewTimeline();
+    button.AddToFrame(other->GetFrame(0).Tags(), *other);
+    ASSERT_EQ(CountTags(other->GetFrame(0).Tags(), 34), 1u);
     EXPECT_EQ(button.CharacterId(), 6);
     const Bytes first = TagBody(movie.GetFrame(0).Tags()[4]);
-    const Bytes second = TagBody(other.GetFrame(0).Tags()[0]);
+    const Bytes second = TagBody(other->GetFrame(0).Tags()[0]);
     EXPECT_EQ(Bytes(first.begin() + 2, first.end()), Bytes(second.begin() + 2, second.end()));
 }
 

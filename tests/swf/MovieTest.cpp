@@ -9,9 +9,11 @@
 #include "swf/SwfObject.h"
 #include "swf/SwfPlaceObject.h"
 #include "swf/SwfSimpleTags.h"
+#include "swf/SwfSpriteObject.h"
 #include "swf/SwfTagList.h"
 #include "swf/SwfTagStream.h"
 #include "tests/support/TempDir.h"
+#include "tests/swf/StubObject.h"
 #include "tests/swf/SwfTestSupport.h"
 
 namespace {
@@ -192,7 +194,6 @@ TEST(SwfMovie, DefineOnlyObjectsAreNotPlaced) {
 
 class SwfMovieSaveTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetCharacterIds(); }
     CTempDir m_dir;
 };
 
@@ -264,6 +265,54 @@ TEST_F(SwfMovieSaveTest, RunningOutOfDepthsFailsTheSave) {
     EXPECT_NE(movie.Error().find("65536"), std::string::npos) << movie.Error();
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(movie.FrameCount(), 0u);
+}
+
+TEST_F(SwfMovieSaveTest, EachMovieNumbersItsOwnCharacters) {
+    CSwfMovie first;
+    CSwfMovie second;
+    auto timeline = first.NewTimeline();
+    EXPECT_EQ(first.NextCharacterId(), 1);
+    EXPECT_EQ(timeline->NextCharacterId(), 2) << "a sprite's timeline shares its movie's ids";
+    EXPECT_EQ(second.NextCharacterId(), 1) << "another movie starts at 1 whatever came before";
+    EXPECT_EQ(first.NextCharacterId(), 3);
+
+    ASSERT_TRUE(first.Save(m_dir.File("first.swf"))) << first.Error();
+    EXPECT_EQ(first.NextCharacterId(), 1) << "a saved movie starts afresh";
+    EXPECT_EQ(second.NextCharacterId(), 2);
+}
+
+TEST_F(SwfMovieSaveTest, RunningOutOfCharacterIdsFailsTheSave) {
+    CSwfMovie movie;
+    for (uint32_t i = 1; i <= 0xFFFF; ++i) {
+        ASSERT_EQ(movie.NextCharacterId(), i);
+    }
+    EXPECT_FALSE(movie.CharacterIdsExhausted());
+    EXPECT_EQ(movie.NextCharacterId(), 0);
+    EXPECT_EQ(movie.NextCharacterId(), 0) << "the counter never wraps back to used ids";
+    EXPECT_TRUE(movie.CharacterIdsExhausted());
+
+    const std::string path = m_dir.File("many.swf");
+    EXPECT_FALSE(movie.Save(path));
+    EXPECT_NE(movie.Error().find("65535 characters"), std::string::npos) << movie.Error();
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(movie.NextCharacterId(), 1) << "the next movie starts afresh";
+}
+
+TEST_F(SwfMovieSaveTest, ASpriteWhoseTimelineBelongsToAnotherMovieFailsTheSave) {
+    CStubObject inside;
+    auto foreign = std::make_unique<CSwfMovie>();
+    foreign->GetFrame(0).AddObject(inside);
+    CSwfSpriteObject sprite(std::move(foreign));
+    CStubObject beside;
+    CSwfMovie movie;
+    movie.GetFrame(0).AddObject(beside);
+    movie.GetFrame(0).AddObject(sprite);
+    EXPECT_EQ(inside.CharacterId(), beside.CharacterId()) << "the ids the save must refuse";
+
+    const std::string path = m_dir.File("foreign.swf");
+    EXPECT_FALSE(movie.Save(path));
+    EXPECT_NE(movie.Error().find("another movie"), std::string::npos) << movie.Error();
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 }  // namespace

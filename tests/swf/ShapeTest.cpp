@@ -29,9 +29,6 @@ public:
 
 class SwfShapeTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetCharacterIds(); }
-    void TearDown() override { ResetCharacterIds(); }
-
     // Adds the object to a fresh frame and decodes the DefineShape3 it emitted (the last one).
     SDecodedShape Define(CSwfShapeObject& shape) {
         CSwfFrame& frame = m_movie.GetFrame(m_nFrame++);
@@ -236,13 +233,15 @@ TEST_F(SwfShapeTest, FillsAndOutlines) {
 
 TEST_F(SwfShapeTest, BitmapFillIsEmittedOnceBeforeItsShapes) {
     CSwfRectangle picture(20, 40, 20 + 5 * 20 - 1, 40 + 4 * 20 - 1);
-    auto bitmap = std::make_unique<CFakeBitmap>();
-    const uint16_t bitmapId = bitmap->GetCharacterId();
-    picture.SetBitmapFill(std::move(bitmap), 5, 4);
+    picture.SetBitmapFill(std::make_unique<CFakeBitmap>(), 5, 4);
     CSwfFrame& frame = m_movie.GetFrame(0);
     frame.AddObject(picture);
     ASSERT_EQ(frame.Tags().Size(), 3u);
-    EXPECT_NE(dynamic_cast<CFakeBitmap*>(&frame.Tags()[0]), nullptr);
+    const auto* bitmap = dynamic_cast<CFakeBitmap*>(&frame.Tags()[0]);
+    ASSERT_NE(bitmap, nullptr);
+    const uint16_t bitmapId = bitmap->GetCharacterId();
+    EXPECT_EQ(picture.BitmapId(), bitmapId);
+    EXPECT_NE(bitmapId, picture.CharacterId());
     const SDecodedShape s = DecodeShape(TagBytes(frame.Tags()[1]));
     ASSERT_TRUE(s.ok);
     ASSERT_EQ(s.fills.size(), 1u);
@@ -263,10 +262,11 @@ TEST_F(SwfShapeTest, BitmapFillIsEmittedOnceBeforeItsShapes) {
     EXPECT_EQ(again.fills[0].bitmapId, bitmapId);
 
     CSwfEllipse shared(0, 0, 99, 99);
-    shared.SetSharedBitmapFill(bitmapId, 10, 10);
+    shared.SetSharedBitmapFill(picture, 10, 10);
     CSwfFrame& third = m_movie.GetFrame(2);
     third.AddObject(shared);
     EXPECT_EQ(third.Tags().Size(), 2u) << "a shared bitmap is not emitted again";
+    EXPECT_EQ(DecodeShape(TagBytes(third.Tags()[0])).fills.at(0).bitmapId, bitmapId);
 }
 
 TEST_F(SwfShapeTest, StyleSettersMakeTheNextAdditionDefineAgain) {

@@ -12,15 +12,13 @@ namespace {
 
 class SpriteTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetCharacterIds(); }
-    void TearDown() override { ResetCharacterIds(); }
 };
 
 TEST_F(SpriteTest, ThreeFramesGiveFrameCountThreeAndThreeShowFrames) {
-    auto timeline = std::make_unique<CSwfMovie>();
+    CSwfMovie movie;
+    auto timeline = movie.NewTimeline();
     timeline->GetFrame(2).AddAction(CSwfAction::Stop());
     CSwfSpriteObject sprite(std::move(timeline), CSwfString("spr"));
-    CSwfMovie movie;
     CSwfFrame& frame = movie.GetFrame(0);
     frame.AddObject(sprite);
 
@@ -36,11 +34,11 @@ TEST_F(SpriteTest, ThreeFramesGiveFrameCountThreeAndThreeShowFrames) {
 
 TEST_F(SpriteTest, DefinitionsInsideTheTimelineMoveAheadOfTheSprite) {
     CStubObject shape;
-    auto timeline = std::make_unique<CSwfMovie>();
+    CSwfMovie movie;
+    auto timeline = movie.NewTimeline();
     timeline->GetFrame(0).AddObject(shape);
     timeline->GetFrame(1).RemoveObject(shape);
     CSwfSpriteObject sprite(std::move(timeline));
-    CSwfMovie movie;
     CSwfFrame& frame = movie.GetFrame(0);
     frame.AddObject(sprite);
     // The sprite is defined once.

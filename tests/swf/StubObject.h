@@ -26,7 +26,9 @@ class CStubObject : public CSwfObject {
 public:
     void AddToFrame(CSwfTagList& frame, CSwfMovie& movie) override {
         if (!m_bDefined) {
-            m_nCharacterId = frame.Add(std::make_unique<CStubDefinition>()).GetCharacterId();
+            auto definition = std::make_unique<CStubDefinition>();
+            TakeCharacterId(*definition, movie);
+            frame.Add(std::move(definition));
             m_bDefined = true;
             ++m_nDefinitions;
         }

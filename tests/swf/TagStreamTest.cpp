@@ -30,11 +30,6 @@ private:
     const std::vector<uint8_t>& m_payload;
 };
 
-class CCharacter : public CSwfCharacterTag {
-public:
-    void Write(CSwfBitWriter&) override {}
-};
-
 std::vector<uint8_t> Inflate(const std::vector<uint8_t>& data, size_t from, size_t size) {
     std::vector<uint8_t> out(size + 16);
     uLongf outLength = static_cast<uLongf>(out.size());
@@ -48,9 +43,6 @@ std::vector<uint8_t> Inflate(const std::vector<uint8_t>& data, size_t from, size
 
 class SwfTagStreamTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetCharacterIds(); }
-    void TearDown() override { ResetCharacterIds(); }
-
     std::vector<std::string> FolderContents() const {
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(m_dir.Path())) {
@@ -129,33 +121,6 @@ TEST_F(SwfTagStreamTest, ProgressAndCancelling) {
     EXPECT_EQ(header.length, file.size());
     EXPECT_EQ(header.frames, 2);
     EXPECT_EQ(file.size(), 21u + 2 * (5 + 2) + 2);
-}
-
-TEST_F(SwfTagStreamTest, CharacterIdsCountFromOneAndStartAgainAfterSaving) {
-    CCharacter a, b;
-    EXPECT_EQ(a.GetCharacterId(), 1);
-    EXPECT_EQ(b.GetCharacterId(), 2);
-    CSwfTagStream stream;
-    ASSERT_TRUE(stream.Save(m_dir.File("a.swf"), 100, 100, 1));
-    CCharacter c;
-    EXPECT_EQ(c.GetCharacterId(), 1);
-}
-
-TEST_F(SwfTagStreamTest, RunningOutOfCharacterIdsFailsTheSave) {
-    for (uint32_t i = 1; i <= 0xFFFF; ++i) {
-        ASSERT_EQ(NextCharacterId(), i);
-    }
-    EXPECT_FALSE(CharacterIdsExhausted());
-    EXPECT_EQ(NextCharacterId(), 0);
-    EXPECT_EQ(NextCharacterId(), 0) << "the counter never wraps back to used ids";
-    EXPECT_TRUE(CharacterIdsExhausted());
-
-    CSwfTagStream stream;
-    const std::string path = m_dir.File("many.swf");
-    EXPECT_FALSE(stream.Save(path, 100, 100, 1));
-    EXPECT_NE(stream.Error().find("65535 characters"), std::string::npos) << stream.Error();
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(NextCharacterId(), 1) << "the next movie starts afresh";
 }
 
 TEST_F(SwfTagStreamTest, LimitsOfTheHeaderAreReportedErrors) {

@@ -9,8 +9,6 @@ namespace {
 
 class TextTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetCharacterIds(); }
-    void TearDown() override { ResetCharacterIds(); }
 };
 
 TEST_F(TextTest, DeviceFontBodies) {
@@ -41,7 +39,7 @@ TEST_F(TextTest, EditTextBodyAndGeneratedNames) {
     CSwfFont font("_sans", false, false);
     CSwfEditText bound(0, 0, 2000, 400, u"\u00e9t\u00e9");
     bound.SetVariableName("/:msg");
-    bound.SetFontId(font.CharacterId());
+    bound.SetFont(&font);
     bound.SetTextColor(CSwfColor(0x11, 0x22, 0x33));
     bound.SetEditable(false);
     bound.SetFontHeight(300);
