@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "swf/SwfBitWriter.h"
+#include "swf/SwfFont.h"
 #include "swf/SwfMovie.h"
 #include "swf/SwfTagList.h"
 
@@ -61,8 +62,10 @@ void CSwfEditText::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
     fields.m_rcBounds = m_rcBounds;
     fields.m_bWordWrap = m_bWordWrap;
     fields.m_bReadOnly = !m_bEditable;
-    fields.m_bHasFont = m_nFontId != kNoFont;
-    fields.m_nFontId = uint16_t(m_nFontId);
+    const int32_t fontId = m_pFont ? m_pFont->CharacterId() : m_nFontId;
+    fields.m_bHasFont = fontId != kNoFont;
+    fields.m_nFontId = uint16_t(fontId);
+    fields.m_bUseOutlines = m_pFont && m_pFont->HasGlyphs();
     fields.m_nFontHeight = m_nFontHeight;
     fields.m_crText = m_crText;
     fields.m_nAlign = m_nAlign;

@@ -46,6 +46,8 @@ private:
     SSwfEditTextFields m_fields;
 };
 
+class CSwfFont;
+
 class CSwfEditText : public CSwfObject {
 public:
     static constexpr int32_t kNoFont = -1;
@@ -67,6 +69,9 @@ public:
     void SetNoSelect(bool noSelect) { m_bNoSelect = noSelect; }
     // The character id of a defined CSwfFont, or kNoFont.
     void SetFontId(int32_t id) { m_nFontId = id; }
+    // The font the field draws with; its id is taken when the field is defined, so the font must
+    // be defined first. A font with embedded outlines makes the field draw with them.
+    void SetFont(const CSwfFont& font) { m_pFont = &font; }
     const std::string& VariableName() const { return m_strVariable; }
 
 private:
@@ -78,6 +83,7 @@ private:
     bool m_bWordWrap = false;
     bool m_bNoSelect = true;
     int32_t m_nFontId = kNoFont;
+    const CSwfFont* m_pFont = nullptr;
     uint8_t m_nAlign = 2;
     std::string m_strVariable;
 };
