@@ -1,8 +1,20 @@
 #include "publish/OverlayStep.h"
 
+#include <cstdio>
+
+#include "editor/bubble/BubbleLayout.h"
+#include "project/model/DemoProject.h"
 #include "project/model/FrameInfo.h"
+#include "publish/BubbleSprite.h"
+#include "publish/ChapterIndex.h"
 #include "publish/PublishContext.h"
 #include "publish/PublishSettings.h"
+#include "swf/SwfMovie.h"
+#include "swf/SwfSpriteObject.h"
+
+namespace {
+constexpr uint16_t kLayerBubble = 60004;
+}  // namespace
 
 COverlayStep::COverlayStep(SPublishContext& context) : m_context(context) {}
 
@@ -12,7 +24,40 @@ void COverlayStep::NoteChapter(const CFrameInfo& frame, uint32_t index) {
     }
 }
 
-void COverlayStep::AddTalkBubble(const CFrameInfo&) {}
+void COverlayStep::AddTalkBubble(const CFrameInfo& frame) {
+    if (!frame.HasTalkBubble()) {
+        return;
+    }
+    SPublishContext& c = m_context;
+    const CBubbleLayout layout = LayoutBubble(c.project, frame, MovieBubbleView(c));
+    const uint32_t at = c.nNextFrame;
+    SBubbleLook look;
+    look.nFade = c.settings.m_bFadeInText ? kBubbleFadeSteps : 1;
+    look.bHidden = frame.m_bBubbleOnHover != 0;
+    char name[32];
+    std::snprintf(name, sizeof name, "tb%u", at);
+    auto sprite = std::make_unique<CSwfSpriteObject>(BuildBubbleTimeline(c, frame, layout, look),
+                                                     CSwfString(name));
+    sprite->SetLayer(kLayerBubble);
+
+    SBubbleEntry& bubble = m_bubbles.emplace_back();
+    bubble.pSprite = &c.Keep(std::move(sprite));
+    const int64_t index = c.project.IndexOf(&frame);
+    bubble.nUntilFrame =
+        frame.m_bBubbleShowUntil != 0 ? frame.m_nBubbleUntilFrame + 1 : int32_t(index + 2);
+    if (layout.navigation.bShown) {
+        bubble.pNext = &MakeNavigationButton(c, frame, layout, true);
+        if (layout.navigation.bPrevious) {
+            bubble.pPrevious = &MakeNavigationButton(c, frame, layout, false);
+            bubble.nPreviousBubble = layout.navigation.nPreviousTarget;
+        }
+    }
+    CMovieSegments& segments = c.segments;
+    SPendingInteraction entry{SPendingInteraction::kTalkBubble, &frame, &segments.Current(),
+                              at - segments.CurrentStart()};
+    entry.pBubble = &bubble;
+    m_pending.push_back(entry);
+}
 
 void COverlayStep::AddHotspot(const CFrameInfo&) {}
 
@@ -31,11 +76,25 @@ void COverlayStep::AddFrameLink(const CFrameInfo& frame) {
 }
 
 void COverlayStep::CompleteInteractions(const std::vector<uint32_t>& frameStarts) {
+    SBubbleChain chain;
     for (const SPendingInteraction& entry : m_pending) {
         if (entry.nKind == SPendingInteraction::kFrameLink) {
             CompleteFrameLink(entry, frameStarts);
+        } else if (entry.nKind == SPendingInteraction::kTalkBubble) {
+            CompleteTalkBubble(m_context, entry, frameStarts, chain);
         }
     }
 }
 
-void COverlayStep::AddChapterIndex() {}
+void COverlayStep::AddChapterIndex(CSwfMovie& control) {
+    const CPublishSettings& settings = m_context.settings;
+    if (!settings.m_bChapterIndex || !settings.m_bControlBar || settings.m_bVideoExport ||
+        m_chapters.empty()) {
+        return;
+    }
+    std::vector<SChapterEntry> chapters;
+    for (const auto& [index, movieFrame] : m_chapters) {
+        chapters.push_back({m_context.project.FrameAt(index), movieFrame});
+    }
+    AddChapterIndexSprite(m_context, control, chapters);
+}

@@ -7,14 +7,16 @@
 
 class CFrameInfo;
 class CSwfMovie;
+struct SBubbleEntry;
 
 struct SPendingInteraction {
     enum EKind : uint8_t { kFrameLink = 1, kHotspot = 2, kTalkBubble = 3 };
 
     uint8_t nKind = kFrameLink;
     const CFrameInfo* pFrame = nullptr;
-    CSwfMovie* pSegment = nullptr;  // the movie segment where the entry was placed
-    uint32_t nLocalFrame = 0;       // frame within that segment
+    CSwfMovie* pSegment = nullptr;          // the movie segment where the entry was placed
+    uint32_t nLocalFrame = 0;               // frame within that segment
+    const SBubbleEntry* pBubble = nullptr;  // a talk bubble's sprite, buttons and span
 };
 
 // The frame's own "URL / Command" and "Go to Frame" actions, run when the movie reaches the

@@ -202,8 +202,8 @@ void CPublishRun::Finish() {
     m_soundtrack.InsertSoundtrack();
     c.Frame(length - 1);
     m_timeline.EndOfMovie();
+    m_overlays.AddChapterIndex(m_controlBar.ControlTimeline());
     m_controlBar.AddControl();
-    m_overlays.AddChapterIndex();
     m_timeline.AddSegmentSprites();
     m_controlBar.AddInfoBox();
     m_picture.Release();

@@ -1,0 +1,93 @@
+#include "publish/BubbleCompletion.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "publish/MovieSegments.h"
+#include "publish/OverlayCarry.h"
+#include "publish/PendingInteractions.h"
+#include "publish/PublishContext.h"
+#include "swf/SwfAction.h"
+#include "swf/SwfButton.h"
+#include "swf/SwfSpriteObject.h"
+
+namespace {
+
+constexpr uint16_t kLayerNavigatingBubble = 60005;
+constexpr uint16_t kLayerNavigationButton = 60006;
+constexpr int kOnRelease = 6;
+constexpr int kKeyOnly = 0;
+constexpr uint8_t kKeyLeft = 1;
+constexpr uint8_t kKeyRight = 2;
+
+uint32_t SegmentStart(CMovieSegments& segments, const CSwfMovie* pSegment) {
+    for (uint32_t k = 0; k < segments.Count(); ++k) {
+        if (&segments.Timeline(k) == pSegment) {
+            return segments.StartOf(k);
+        }
+    }
+    return 0;
+}
+
+CSwfFrame& FrameAt(CMovieSegments& segments, uint32_t absolute) {
+    const uint32_t k = segments.SegmentOf(absolute);
+    return segments.Timeline(k).GetFrame(absolute - segments.StartOf(k));
+}
+
+// A seek to the 1-based movie frame `position` that plays on, on release and on the key.
+void AddSeek(CSwfButton& button, int32_t position, uint8_t key) {
+    for (const int condition : {kOnRelease, kKeyOnly}) {
+        const uint8_t code = condition == kKeyOnly ? key : 0;
+        button.AddAction(CSwfAction::SetVariable("/control:position", position), condition, code);
+        button.AddAction(CSwfAction::SetVariable("/control:seek_flag", "1"), condition, code);
+        button.AddAction(CSwfAction::SetVariable("/control:keep_playing", "1"), condition, code);
+        button.NextCondition();
+    }
+}
+
+}  // namespace
+
+void CompleteTalkBubble(SPublishContext& context, const SPendingInteraction& entry,
+                        const std::vector<uint32_t>& frameStarts, SBubbleChain& chain) {
+    const SBubbleEntry& bubble = *entry.pBubble;
+    CMovieSegments& segments = context.segments;
+    const uint32_t at = SegmentStart(segments, entry.pSegment) + entry.nLocalFrame;
+    const uint32_t rest = at + bubble.nInFrames;
+    const uint32_t end =
+        std::max(MovieFrameOf(frameStarts, bubble.nUntilFrame, at, context.nNextFrame), rest + 1);
+    const bool navigating = bubble.pNext != nullptr;
+    if (navigating) {
+        bubble.pSprite->SetLayer(kLayerNavigatingBubble);
+    }
+    CarryObject(segments, *bubble.pSprite, at, end);
+    context.nLastEffectFrame = std::max(context.nLastEffectFrame, end);
+    if (!navigating) {
+        return;
+    }
+    // Positions are 1-based movie frames: the next bubble's seek lands on the frame this one's
+    // span ends at, the previous one on the earlier bubble's resting frame.
+    int32_t previous = 0;
+    if (chain.bAny) {
+        previous = int32_t(chain.nRest) + 1;
+    } else if (bubble.nPreviousBubble > 0) {
+        previous = int32_t(MovieFrameOf(frameStarts, bubble.nPreviousBubble, 0, at)) + 1;
+    }
+    AddSeek(*bubble.pNext, int32_t(end) + 1, kKeyRight);
+    bubble.pNext->SetLayer(kLayerNavigationButton);
+    CarryObject(segments, *bubble.pNext, rest, end);
+    if (bubble.pPrevious && previous > 0) {
+        AddSeek(*bubble.pPrevious, previous, kKeyLeft);
+        bubble.pPrevious->SetLayer(kLayerNavigationButton);
+        CarryObject(segments, *bubble.pPrevious, rest, end);
+    }
+    CSwfFrame& resting = FrameAt(segments, rest);
+    resting.AddAction(CSwfAction::SetVariable("/control:prev_pos", previous));
+    resting.AddAction(CSwfAction::SetVariable("/control:prev_flag", "1"));
+    if (chain.bAny) {
+        CSwfFrame& earlier = FrameAt(segments, chain.nRest);
+        earlier.AddAction(CSwfAction::SetVariable("/control:next_pos", int32_t(rest) + 1));
+        earlier.AddAction(CSwfAction::SetVariable("/control:next_flag", "1"));
+    }
+    chain.bAny = true;
+    chain.nRest = rest;
+}
