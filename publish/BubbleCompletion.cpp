@@ -45,6 +45,29 @@ void AddSeek(CSwfButton& button, int32_t position, uint8_t key) {
     }
 }
 
+void Move(CSwfSpriteObject& sprite, const SBubbleMotion& motion) {
+    sprite.SetScale(motion.nScale, motion.nScale);
+    sprite.SetTranslate(motion.nDx, motion.nDy);
+    sprite.SetColorTransform(false, motion.nAlpha != 256, 256, 256, 256, motion.nAlpha, 0, 0, 0, 0);
+}
+
+// One placement per frame from `from`, each ending in the next frame.
+void Animate(CMovieSegments& segments, CSwfSpriteObject& sprite, uint32_t from,
+             const SBubbleMotion* motions, size_t count) {
+    for (size_t k = 0; k < count; ++k) {
+        CSwfFrame& frame = FrameAt(segments, from + uint32_t(k));
+        if (k > 0) {
+            frame.RemoveObject(sprite);
+        }
+        Move(sprite, motions[k]);
+        frame.AddObject(sprite);
+    }
+    if (count > 0) {
+        FrameAt(segments, from + uint32_t(count)).RemoveObject(sprite);
+    }
+    Move(sprite, {});
+}
+
 }  // namespace
 
 void CompleteTalkBubble(SPublishContext& context, const SPendingInteraction& entry,
@@ -52,14 +75,21 @@ void CompleteTalkBubble(SPublishContext& context, const SPendingInteraction& ent
     const SBubbleEntry& bubble = *entry.pBubble;
     CMovieSegments& segments = context.segments;
     const uint32_t at = SegmentStart(segments, entry.pSegment) + entry.nLocalFrame;
-    const uint32_t rest = at + bubble.nInFrames;
+    const std::vector<SBubbleMotion>& in = bubble.animation.in;
+    const std::vector<SBubbleMotion>& out = bubble.animation.out;
+    const uint32_t rest = at + uint32_t(in.size());
     const uint32_t end =
         std::max(MovieFrameOf(frameStarts, bubble.nUntilFrame, at, context.nNextFrame), rest + 1);
     const bool navigating = bubble.pNext != nullptr;
     if (navigating) {
         bubble.pSprite->SetLayer(kLayerNavigatingBubble);
     }
-    CarryObject(segments, *bubble.pSprite, at, end);
+    // The "out" effect ends with the bubble; a short span keeps only its last frames.
+    const size_t outCount = std::min<size_t>(out.size(), end - rest - 1);
+    const uint32_t outStart = end - uint32_t(outCount);
+    Animate(segments, *bubble.pSprite, at, in.data(), in.size());
+    CarryObject(segments, *bubble.pSprite, rest, outStart);
+    Animate(segments, *bubble.pSprite, outStart, out.data() + (out.size() - outCount), outCount);
     context.nLastEffectFrame = std::max(context.nLastEffectFrame, end);
     if (!navigating) {
         return;
@@ -79,6 +109,11 @@ void CompleteTalkBubble(SPublishContext& context, const SPendingInteraction& ent
         AddSeek(*bubble.pPrevious, previous, kKeyLeft);
         bubble.pPrevious->SetLayer(kLayerNavigationButton);
         CarryObject(segments, *bubble.pPrevious, rest, end);
+    }
+    if (outCount > 0) {
+        CSwfFrame& leaving = FrameAt(segments, outStart);
+        leaving.AddAction(CSwfAction::SetVariable("/control:prev_pos", int32_t(rest) + 1));
+        leaving.AddAction(CSwfAction::SetVariable("/control:prev_flag", "1"));
     }
     CSwfFrame& resting = FrameAt(segments, rest);
     resting.AddAction(CSwfAction::SetVariable("/control:prev_pos", previous));

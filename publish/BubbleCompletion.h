@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "publish/BubbleAnimation.h"
+
 class CSwfButton;
 class CSwfSpriteObject;
 struct SPendingInteraction;
@@ -15,9 +17,9 @@ struct SBubbleEntry {
     CSwfSpriteObject* pSprite = nullptr;  // "tb%d"
     CSwfButton* pNext = nullptr;          // navigation buttons, when the bubble has them
     CSwfButton* pPrevious = nullptr;
-    int32_t nUntilFrame = 0;      // 1-based project frame at which the bubble is gone
-    int32_t nPreviousBubble = 0;  // 1-based project frame of the nearest earlier bubble, or 0
-    uint32_t nInFrames = 0;       // frames of its appearing effect
+    int32_t nUntilFrame = 0;         // 1-based project frame at which the bubble is gone
+    int32_t nPreviousBubble = 0;     // 1-based project frame of the nearest earlier bubble, or 0
+    SBubbleAnimationPlan animation;  // as it appears and before it goes
 };
 
 // The navigating bubble completed last, whose "next" requests lead to the following one.

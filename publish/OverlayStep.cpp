@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "editor/bubble/BubbleGui.h"
 #include "editor/bubble/BubbleLayout.h"
 #include "project/model/DemoProject.h"
 #include "project/model/FrameInfo.h"
@@ -25,7 +26,8 @@ void COverlayStep::NoteChapter(const CFrameInfo& frame, uint32_t index) {
 }
 
 void COverlayStep::AddTalkBubble(const CFrameInfo& frame) {
-    if (!frame.HasTalkBubble()) {
+    // Bubbles are laid out with the preview's font engine.
+    if (!frame.HasTalkBubble() || !EnsureBubbleGui()) {
         return;
     }
     SPublishContext& c = m_context;
@@ -45,6 +47,12 @@ void COverlayStep::AddTalkBubble(const CFrameInfo& frame) {
     const int64_t index = c.project.IndexOf(&frame);
     bubble.nUntilFrame =
         frame.m_bBubbleShowUntil != 0 ? frame.m_nBubbleUntilFrame + 1 : int32_t(index + 2);
+    if (frame.m_bBubbleAnimation != 0 && frame.m_pBubbleAnimation && !look.bHidden) {
+        const SRect& rc = layout.rcBubble;
+        bubble.animation =
+            PlanBubbleAnimation(*frame.m_pBubbleAnimation, c.segments.Main().FrameRate(), rc,
+                                c.geometry.nWidth, c.geometry.nHeight, c.geometry.nTwips);
+    }
     if (layout.navigation.bShown) {
         bubble.pNext = &MakeNavigationButton(c, frame, layout, true);
         if (layout.navigation.bPrevious) {
@@ -89,7 +97,7 @@ void COverlayStep::CompleteInteractions(const std::vector<uint32_t>& frameStarts
 void COverlayStep::AddChapterIndex(CSwfMovie& control) {
     const CPublishSettings& settings = m_context.settings;
     if (!settings.m_bChapterIndex || !settings.m_bControlBar || settings.m_bVideoExport ||
-        m_chapters.empty()) {
+        m_chapters.empty() || !EnsureBubbleGui()) {
         return;
     }
     std::vector<SChapterEntry> chapters;

@@ -15,7 +15,10 @@
 
 #include "editor/bubble/BubbleDraw.h"
 #include "editor/bubble/BubbleFont.h"
+#include "editor/bubble/BubbleGui.h"
+#include "project/model/BubbleAnimation.h"
 #include "project/model/LogFont.h"
+#include "publish/BubbleAnimation.h"
 #include "publish/BubbleGlyphs.h"
 #include "publish/ChapterIndex.h"
 #include "tests/publish/PublishFixture.h"
@@ -95,8 +98,21 @@ void Background(CMemoryRecording& rec, uint32_t colour) {
     });
 }
 
+// Only the movie: the page around it is not looked at here.
+SPublished PublishMovie(CMemoryRecording& rec, CScriptedPrompter& prompter, const std::string& base,
+                        const std::function<void(CPublishSettings&)>& edit = {}) {
+    return Publish(rec, prompter, base, [&](CPublishSettings& s) {
+        s.m_bCreateWebPage = false;
+        if (edit) {
+            edit(s);
+        }
+    });
+}
+
 class BubbleMovieTest : public ::testing::Test {
 protected:
+    void SetUp() override { ASSERT_TRUE(EnsureBubbleGui()); }
+
     CTempDir m_Dir;
     CScriptedPrompter m_Prompter;
 };
@@ -146,9 +162,73 @@ TEST_F(BubbleMovieTest, EmbeddedGlyphsCarryTheLayoutsAdvances) {
     }
 }
 
+// The appearing and leaving effects: eased per frame, zooming about the bubble's centre, sliding
+// in from beyond the picture's edge and ending where the bubble rests.
+TEST_F(BubbleMovieTest, AnimationStepsEaseTowardsTheRestingBubble) {
+    const SRect bubble{100, 40, 180, 80};
+    struct SCase {
+        int pair;
+        int32_t speed;
+        int32_t option;
+    };
+    for (const SCase& c : {SCase{0, 1000, 0}, SCase{1, 500, 0}, SCase{1, 500, 1}, SCase{2, 500, 0},
+                           SCase{2, 500, 1}, SCase{3, 700, 1}}) {
+        SCOPED_TRACE("pair " + std::to_string(c.pair) + " option " + std::to_string(c.option));
+        CBubbleAnimation settings;
+        settings.m_nSettings[0] = 50;  // half a second in
+        settings.m_nSettings[1] = 30;
+        for (const int side : {0, 1}) {
+            CBubbleAnimation::SChannel& channel = settings.m_Channels[2 * c.pair + side];
+            channel.m_nValues = {0, 1, c.speed, c.option};
+        }
+        const SBubbleAnimationPlan plan = PlanBubbleAnimation(settings, 10, bubble, 320, 240, 20);
+        ASSERT_EQ(plan.in.size(), 5u);
+        ASSERT_EQ(plan.out.size(), 3u);
+        // The last "in" frame is the bubble at rest; the last "out" frame has it all but gone.
+        const SBubbleMotion& rest = plan.in.back();
+        EXPECT_EQ(rest.nAlpha, 256);
+        EXPECT_EQ(rest.nScale, 0x10000);
+        EXPECT_EQ(rest.nDx, 0);
+        EXPECT_EQ(rest.nDy, 0);
+        const SBubbleMotion& first = plan.in.front();
+        const SBubbleMotion& gone = plan.out.back();
+        switch (c.pair) {
+            case 0:
+                // Speed 1000 is pure acceleration: (1/5)^2 of the alpha.
+                EXPECT_EQ(first.nAlpha, 10);
+                EXPECT_EQ(gone.nAlpha, 0);
+                break;
+            case 1: {
+                EXPECT_LT(first.nScale, 0x10000 / 2);
+                // The growth point stays where it is: the centre, or the top-left corner.
+                const double ox = c.option ? bubble.left * 20 : 140 * 20;
+                const double oy = c.option ? bubble.top * 20 : 60 * 20;
+                EXPECT_NEAR(first.nDx + ox * first.nScale / 65536.0, ox, 2);
+                EXPECT_NEAR(first.nDy + oy * first.nScale / 65536.0, oy, 2);
+                EXPECT_EQ(gone.nScale, 0);
+                break;
+            }
+            case 2:
+                // Speed 500 is linear: four fifths of the way still to go.
+                EXPECT_NEAR(first.nDx, c.option ? (320 - 100) * 20 * 4 / 5 : -180 * 20 * 4 / 5, 1);
+                EXPECT_EQ(first.nDy, 0);
+                break;
+            case 3:
+                EXPECT_GT(first.nDy, 0);
+                EXPECT_GT(gone.nDy, (240 - 40) * 20 - 20);
+                break;
+        }
+    }
+    // No switched-on channel: no animation, whatever the durations say.
+    CBubbleAnimation none;
+    none.m_nSettings[0] = 100;
+    EXPECT_TRUE(PlanBubbleAnimation(none, 10, bubble, 320, 240, 20).in.empty());
+}
+
 class BubblePlayerTest : public BubbleMovieTest {
 protected:
     void SetUp() override {
+        BubbleMovieTest::SetUp();
         const std::string missing = CSwfJudges::Missing();
         if (!missing.empty()) {
             GTEST_SKIP() << missing;
@@ -177,7 +257,7 @@ TEST_F(BubblePlayerTest, EveryStyleLooksLikeThePreview) {
         frame.m_nTextAlign = style == kBubbleSquare ? kAlignLeft : kAlignCentre;
     }
     ASSERT_TRUE(rec.Finish());
-    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("styles"));
+    const SPublished pub = PublishMovie(rec, m_Prompter, m_Dir.File("styles"));
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
     ExpectCleanParse(CSwfJudges::Parse(pub.movie));
 
@@ -278,7 +358,7 @@ TEST_F(BubblePlayerTest, ShownUntilAFrameAcrossASegmentBoundary) {
         frame.m_bResync = i == 2 ? 1 : 0;
     }
     ASSERT_TRUE(rec.Finish());
-    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("until"));
+    const SPublished pub = PublishMovie(rec, m_Prompter, m_Dir.File("until"));
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
     const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
     ExpectCleanParse(parsed);
@@ -332,7 +412,7 @@ TEST_F(BubblePlayerTest, NavigatingBubblesMoveBetweenEachOther) {
         }
     }
     ASSERT_TRUE(rec.Finish());
-    const SPublished pub = Publish(rec, m_Prompter, m_Dir.File("navigation"));
+    const SPublished pub = PublishMovie(rec, m_Prompter, m_Dir.File("navigation"));
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
     const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
     ExpectCleanParse(parsed);
@@ -386,7 +466,7 @@ TEST_F(BubbleMovieTest, ChapterIndexHoldsTheFirst1024Chapters) {
     }
     ASSERT_TRUE(rec.Finish());
     const SPublished pub =
-        Publish(rec, m_Prompter, m_Dir.File("chapters"), [](CPublishSettings& s) {
+        PublishMovie(rec, m_Prompter, m_Dir.File("chapters"), [](CPublishSettings& s) {
             s.m_bControlBar = true;
             s.m_bChapterIndex = true;
         });
@@ -421,7 +501,7 @@ TEST_F(BubblePlayerTest, ChapterEntrySeeksToItsFrame) {
     }
     ASSERT_TRUE(rec.Finish());
     const SPublished pub =
-        Publish(rec, m_Prompter, m_Dir.File("chapter seek"), [](CPublishSettings& s) {
+        PublishMovie(rec, m_Prompter, m_Dir.File("chapter seek"), [](CPublishSettings& s) {
             s.m_bControlBar = true;
             s.m_bChapterIndex = true;
         });
