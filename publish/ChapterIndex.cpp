@@ -88,7 +88,10 @@ void AddChapterIndexSprite(SPublishContext& c, CSwfMovie& control,
     view.nShownWidth = std::max(1, int32_t(view.nRecordedWidth * keep));
     view.nShownHeight = std::max(1, int32_t(view.nRecordedHeight * keep));
     // Titles are never cut for want of room on the picture: the index is as tall as they need.
-    view.nShownHeight = std::max(view.nShownHeight, int32_t(count + 1) * 200);
+    // Both heights grow alike, which keeps the font's scale.
+    const int32_t taller = int32_t(count + 2) * 200 / view.nShownHeight + 1;
+    view.nShownHeight *= taller;
+    view.nRecordedHeight *= taller;
     const int32_t offset = tw == 10 ? 5 : tw == 5 ? 15 : 0;
 
     std::vector<CBubbleLayout> layouts;

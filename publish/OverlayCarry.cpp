@@ -7,6 +7,12 @@ uint32_t CarryObject(CMovieSegments& segments, CSwfObject& object, uint32_t from
     const uint32_t first = segments.SegmentOf(from);
     segments.Timeline(first).GetFrame(from - segments.StartOf(first)).AddObject(object);
     const uint32_t last = segments.SegmentOf(until);
+    // The main timeline goes on showing the segments after its own frames, so an object it
+    // hands on leaves it where the next segment takes over; a later segment's sprite is removed
+    // with everything on it.
+    if (first == 0 && last > 0) {
+        segments.Timeline(0).GetFrame(segments.StartOf(1)).RemoveObject(object);
+    }
     for (uint32_t k = first + 1; k <= last; ++k) {
         if (segments.StartOf(k) < until) {
             segments.Timeline(k).GetFrame(0).AddObject(object);

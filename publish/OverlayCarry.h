@@ -10,7 +10,7 @@ class CSwfObject;
 
 // Places `object` at movie frame `from` and removes it at `until` (exclusive). Each later segment
 // the span reaches places it again in its frame 0, since a segment starts with an empty display
-// list. Returns the last movie frame the object's timelines were given (`until`).
+// list; the main timeline gives it up where the first segment starts. Returns the last movie frame the object's timelines were given (`until`).
 uint32_t CarryObject(CMovieSegments& segments, CSwfObject& object, uint32_t from, uint32_t until);
 
 // The movie frame at which 1-based project frame `frame` starts. Entries still holding 1 belong

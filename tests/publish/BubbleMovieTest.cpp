@@ -44,6 +44,18 @@ std::string KeepDir(const std::string& name) {
     return dir.string();
 }
 
+// The movie and its screenshots, kept for a look when QUILLO_KEEP_SHOTS is set.
+void KeepMovie(const std::string& name, const std::string& movie, const std::string& shots) {
+    const std::string keep = KeepDir(name);
+    if (!keep.empty()) {
+        const auto options = std::filesystem::copy_options::overwrite_existing |
+                             std::filesystem::copy_options::recursive;
+        std::error_code ec;
+        std::filesystem::copy(movie, keep, options, ec);
+        std::filesystem::copy(shots, keep, options, ec);
+    }
+}
+
 std::string ShotPath(const std::string& dir, double t) {
     char name[32];
     std::snprintf(name, sizeof name, "shot-%.2f.png", t);
@@ -386,6 +398,7 @@ TEST_F(BubblePlayerTest, ShownUntilAFrameAcrossASegmentBoundary) {
     const std::string shots = m_Dir.File("shots");
     const SJudgeRun rendered = CSwfJudges::Render(pub.movie, shots, Times(at));
     ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
+    KeepMovie("bubble-until", pub.movie, shots);
     for (int i = 0; i < 5; ++i) {
         const QImage shot(QString::fromStdString(ShotPath(shots, at[i])));
         // A corner of the panel, away from the text.
@@ -515,10 +528,7 @@ TEST_F(BubblePlayerTest, ChapterEntrySeeksToItsFrame) {
     const std::string shots = m_Dir.File("shots");
     const SJudgeRun rendered = CSwfJudges::Render(pub.movie, shots, "0.25,1.50", {click});
     ASSERT_EQ(rendered.exitCode, 0) << rendered.output;
-    const std::string keep = KeepDir("chapter-index");
-    if (!keep.empty()) {
-        std::filesystem::copy(shots, keep, std::filesystem::copy_options::overwrite_existing);
-    }
+    KeepMovie("chapter-index", pub.movie, shots);
     const QImage before(QString::fromStdString(ShotPath(shots, 0.25)));
     const QImage after(QString::fromStdString(ShotPath(shots, 1.50)));
     const QImage first = ToImage(rec.Picture(0), kW, kH);
