@@ -1,10 +1,12 @@
 #include "publish/OverlayStep.h"
 
+#include "project/model/DemoProject.h"
 #include "project/model/FrameInfo.h"
+#include "publish/InteractionCompletion.h"
 #include "publish/PublishContext.h"
 #include "publish/PublishSettings.h"
 
-COverlayStep::COverlayStep(SPublishContext& context) : m_context(context) {}
+COverlayStep::COverlayStep(SPublishContext& context) : m_context(context), m_hotspots(context) {}
 
 void COverlayStep::NoteChapter(const CFrameInfo& frame, uint32_t index) {
     if (frame.HasChapter() && m_chapters.size() < kMaxChapters) {
@@ -14,7 +16,13 @@ void COverlayStep::NoteChapter(const CFrameInfo& frame, uint32_t index) {
 
 void COverlayStep::AddTalkBubble(const CFrameInfo&) {}
 
-void COverlayStep::AddHotspot(const CFrameInfo&) {}
+void COverlayStep::AddHotspot(const CFrameInfo& frame) {
+    if (!frame.HasHotspot()) {
+        return;
+    }
+    const auto number = int32_t(m_context.project.IndexOf(&frame) + 1);
+    m_pending.push_back(m_hotspots.Build(frame, number, m_context.strErrors));
+}
 
 void COverlayStep::AddFrameLink(const CFrameInfo& frame) {
     const bool link =
@@ -34,6 +42,8 @@ void COverlayStep::CompleteInteractions(const std::vector<uint32_t>& frameStarts
     for (const SPendingInteraction& entry : m_pending) {
         if (entry.nKind == SPendingInteraction::kFrameLink) {
             CompleteFrameLink(entry, frameStarts);
+        } else if (entry.nKind == SPendingInteraction::kHotspot) {
+            CompleteHotspot(m_context, entry, frameStarts);
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "publish/HotspotSprite.h"
 #include "publish/PendingInteractions.h"
 
 class CFrameInfo;
@@ -29,6 +30,7 @@ public:
 
 private:
     SPublishContext& m_context;
+    CHotspotSprite m_hotspots;
     std::vector<SPendingInteraction> m_pending;
     std::vector<std::pair<uint32_t, uint32_t>> m_chapters;  // project frame, movie frame
 };
