@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "publish/InteractionCompletion.h"
 #include "publish/MovieSegments.h"
 #include "publish/OverlayCarry.h"
 #include "publish/PendingInteractions.h"
@@ -79,7 +80,7 @@ void CompleteTalkBubble(SPublishContext& context, const SPendingInteraction& ent
     const std::vector<SBubbleMotion>& out = bubble.animation.out;
     const uint32_t rest = at + uint32_t(in.size());
     const uint32_t end =
-        std::max(MovieFrameOf(frameStarts, bubble.nUntilFrame, at, context.nNextFrame), rest + 1);
+        std::max(MovieFrameOf(frameStarts, bubble.nUntilFrame, context.nNextFrame), rest + 1);
     const bool navigating = bubble.pNext != nullptr;
     if (navigating) {
         bubble.pSprite->SetLayer(kLayerNavigatingBubble);
@@ -100,7 +101,7 @@ void CompleteTalkBubble(SPublishContext& context, const SPendingInteraction& ent
     if (chain.bAny) {
         previous = int32_t(chain.nRest) + 1;
     } else if (bubble.nPreviousBubble > 0) {
-        previous = int32_t(MovieFrameOf(frameStarts, bubble.nPreviousBubble, 0, at)) + 1;
+        previous = int32_t(MovieFrameOf(frameStarts, bubble.nPreviousBubble, at)) + 1;
     }
     AddSeek(*bubble.pNext, int32_t(end) + 1, kKeyRight);
     bubble.pNext->SetLayer(kLayerNavigationButton);

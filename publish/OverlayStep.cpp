@@ -8,6 +8,7 @@
 #include "project/model/FrameInfo.h"
 #include "publish/BubbleSprite.h"
 #include "publish/ChapterIndex.h"
+#include "publish/InteractionCompletion.h"
 #include "publish/PublishContext.h"
 #include "publish/PublishSettings.h"
 #include "swf/SwfMovie.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr uint16_t kLayerBubble = 60004;
 }  // namespace
 
-COverlayStep::COverlayStep(SPublishContext& context) : m_context(context) {}
+COverlayStep::COverlayStep(SPublishContext& context) : m_context(context), m_hotspots(context) {}
 
 void COverlayStep::NoteChapter(const CFrameInfo& frame, uint32_t index) {
     if (frame.HasChapter() && m_chapters.size() < kMaxChapters) {
@@ -67,7 +68,13 @@ void COverlayStep::AddTalkBubble(const CFrameInfo& frame) {
     m_pending.push_back(entry);
 }
 
-void COverlayStep::AddHotspot(const CFrameInfo&) {}
+void COverlayStep::AddHotspot(const CFrameInfo& frame) {
+    if (!frame.HasHotspot()) {
+        return;
+    }
+    const auto number = int32_t(m_context.project.IndexOf(&frame) + 1);
+    m_pending.push_back(m_hotspots.Build(frame, number, m_context.strErrors));
+}
 
 void COverlayStep::AddFrameLink(const CFrameInfo& frame) {
     const bool link =
@@ -90,6 +97,8 @@ void COverlayStep::CompleteInteractions(const std::vector<uint32_t>& frameStarts
             CompleteFrameLink(entry, frameStarts);
         } else if (entry.nKind == SPendingInteraction::kTalkBubble) {
             CompleteTalkBubble(m_context, entry, frameStarts, chain);
+        } else if (entry.nKind == SPendingInteraction::kHotspot) {
+            CompleteHotspot(m_context, entry, frameStarts);
         }
     }
 }

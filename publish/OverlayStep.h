@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "publish/BubbleCompletion.h"
+#include "publish/HotspotSprite.h"
 #include "publish/PendingInteractions.h"
 
 class CFrameInfo;
@@ -33,6 +34,7 @@ public:
 
 private:
     SPublishContext& m_context;
+    CHotspotSprite m_hotspots;
     std::vector<SPendingInteraction> m_pending;
     std::list<SBubbleEntry> m_bubbles;
     std::vector<std::pair<uint32_t, uint32_t>> m_chapters;  // project frame, movie frame
