@@ -111,7 +111,9 @@ void COverlayStep::AddChapterIndex(CSwfMovie& control) {
     }
     std::vector<SChapterEntry> chapters;
     for (const auto& [index, movieFrame] : m_chapters) {
-        chapters.push_back({m_context.project.FrameAt(index), movieFrame});
+        if (const CFrameInfo* pFrame = m_context.project.FrameAt(index)) {
+            chapters.push_back({pFrame, movieFrame});
+        }
     }
     AddChapterIndexSprite(m_context, control, chapters);
 }
