@@ -286,7 +286,7 @@ int WriteSwfSampleAll(const std::string& out, bool uncompressed) {
     auto& font = keep(std::make_unique<CSwfFont>("_sans", false, false));
     first.AddObject(font);
     auto& text = keep(Box<CSwfEditText>(300, 190, 170, 30, u""));
-    text.SetFont(&font);
+    text.SetFont(font);
     text.SetFontHeight(U(18));
     text.SetAlignment(0);
     text.SetEditable(false);

@@ -46,6 +46,14 @@ std::span<const SCommand> AllCommands() {
         SCommand{"import-timing", "FILE.lumo",
                  "read the timing data file beside the project into it and save", false,
                  RunImportTiming},
+        SCommand{"edit",
+                 "FILE.lumo --frame N [--bubble TEXT [--style S] [--at X,Y]] [--hotspot X,Y,W,H "
+                 "[--hotspot-style S] [--goto F | --url U [--target T] | --stop] [--wait]] "
+                 "[--chapter TITLE]",
+                 "put a talk bubble, a hotspot or a chapter heading on frame N and save the "
+                 "project in place; styles by label or number, --wait stops the movie at the "
+                 "frame until the hotspot is clicked, an empty --chapter removes the heading",
+                 false, RunEdit},
         SCommand{"speak", "TEXT OUT.wav [--voice V] [--markup]",
                  "render TEXT as speech into a WAV file (--markup: TEXT is marked-up speech)",
                  false, RunSpeak},

@@ -23,6 +23,7 @@ int RunCombine(std::span<const std::string> args);
 int RunImportVideo(std::span<const std::string> args);
 int RunExportTiming(std::span<const std::string> args);
 int RunImportTiming(std::span<const std::string> args);
+int RunEdit(std::span<const std::string> args);
 int RunRecover(std::span<const std::string> args);
 int RunPublish(std::span<const std::string> args);
 int RunShow(std::span<const std::string> args);

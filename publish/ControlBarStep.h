@@ -15,6 +15,8 @@ public:
     // The control sprite's timeline, and its size over the movie in the main timeline's first
     // frame.
     void Prepare();
+    // The control sprite's timeline, for what it shows besides the bar; until AddControl.
+    CSwfMovie& ControlTimeline() { return *m_pControl; }
     // Places the control sprite, once the movie's segments are known.
     void AddControl();
     void AddInfoBox();

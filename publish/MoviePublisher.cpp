@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "editor/bubble/BubbleGui.h"
 #include "platform/Prompter.h"
 #include "publish/PublishRun.h"
 #include "publish/package/BuildReport.h"
@@ -43,6 +44,9 @@ bool CMoviePublisher::Start(const std::string& outputPath,
     if (m_worker.joinable()) {
         m_worker.join();
     }
+    // Bubbles are laid out with the preview's font engine, whose application object must be
+    // made on this thread, not on the worker.
+    EnsureBubbleGui();
     m_worker = std::thread([this, outputPath, done = std::move(done)] {
         CreateMovie(outputPath);
         if (done) {

@@ -17,3 +17,11 @@ CSwfMovie& CMovieSegments::Open(uint32_t start) {
     m_segments.push_back({std::move(timeline), pTimeline, start});
     return *pTimeline;
 }
+
+uint32_t CMovieSegments::SegmentOf(uint32_t absolute) const {
+    uint32_t k = 0;
+    while (k + 1 < m_segments.size() && m_segments[k + 1].nStart <= absolute) {
+        ++k;
+    }
+    return k;
+}

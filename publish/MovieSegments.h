@@ -18,6 +18,9 @@ public:
     uint32_t Count() const { return uint32_t(m_segments.size()); }
     uint32_t StartOf(uint32_t k) const { return m_segments[k].nStart; }
     CSwfMovie& Current() { return *m_segments.back().pTimeline; }
+    CSwfMovie& Timeline(uint32_t k) { return *m_segments[k].pTimeline; }
+    // The segment that shows movie frame `absolute`.
+    uint32_t SegmentOf(uint32_t absolute) const;
     uint32_t CurrentStart() const { return m_segments.back().nStart; }
     // The frame of the open segment that shows movie frame `absolute`.
     CSwfFrame& Frame(uint32_t absolute);

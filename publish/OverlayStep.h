@@ -3,12 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <utility>
 #include <vector>
 
+#include "publish/BubbleCompletion.h"
+#include "publish/HotspotSprite.h"
 #include "publish/PendingInteractions.h"
 
 class CFrameInfo;
+class CSwfMovie;
 struct SPublishContext;
 
 class COverlayStep {
@@ -25,10 +29,13 @@ public:
     void AddFrameLink(const CFrameInfo& frame);
     // Fills in the go-to targets; `frameStarts[i]` is the movie frame project frame i starts at.
     void CompleteInteractions(const std::vector<uint32_t>& frameStarts);
-    void AddChapterIndex();
+    // The index of the chapters, in the first frame of the control sprite's timeline.
+    void AddChapterIndex(CSwfMovie& control);
 
 private:
     SPublishContext& m_context;
+    CHotspotSprite m_hotspots;
     std::vector<SPendingInteraction> m_pending;
+    std::list<SBubbleEntry> m_bubbles;
     std::vector<std::pair<uint32_t, uint32_t>> m_chapters;  // project frame, movie frame
 };

@@ -1,6 +1,7 @@
 #include "publish/PendingInteractions.h"
 
 #include "project/model/FrameInfo.h"
+#include "publish/InteractionCompletion.h"
 #include "publish/ScriptBuilder.h"
 #include "swf/SwfAction.h"
 #include "swf/SwfMovie.h"
@@ -9,7 +10,8 @@ void CompleteFrameLink(const SPendingInteraction& entry, const std::vector<uint3
     const CFrameInfo& frame = *entry.pFrame;
     CSwfFrame& at = entry.pSegment->GetFrame(entry.nLocalFrame);
     if (frame.m_bFrameUrl != 0 && frame.m_pszFrameUrl && !frame.m_pszFrameUrl->empty()) {
-        at.AddAction(CSwfAction::GetUrl(*frame.m_pszFrameUrl, frame.m_pszFrameTarget.value_or("")));
+        at.AddAction(CSwfAction::GetUrl(SwfUrlText(*frame.m_pszFrameUrl),
+                                        SwfTargetText(frame.m_pszFrameTarget.value_or(""))));
     }
     CScriptBuilder script;
     if (frame.m_bFrameGoto != 0 && frame.m_bLinearPlay == 0) {

@@ -49,6 +49,7 @@ void ApplyProjectPublishSettings(const CProjectSettings& stored, CPublishSetting
     settings.m_bFadeInStart = block.m_bFadeInAtStart != 0;
     settings.m_bFadeOutEnd = block.m_bFadeOutAtEnd != 0;
     settings.m_bLoopMovie = block.m_bLoopMovie != 0;
+    settings.m_bFadeInText = block.m_bFadeInText != 0;
     settings.m_bCreateWebPage = block.m_bCreateWebPage != 0;
     settings.m_crBackground = uint32_t(block.m_crMovieBackground) & 0xFFFFFF;
     settings.m_bControlsAtTop = block.m_bControlsAtTop != 0;

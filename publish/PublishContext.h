@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "publish/MovieGeometry.h"
@@ -59,6 +60,8 @@ struct SPublishContext {
     // over, the movie's length.
     uint32_t nNextFrame = 0;
     uint32_t nLastEffectFrame = 0;  // the last movie frame an effect draws on
+    // Lines for the publish error text: parts of the movie that had to be left out.
+    std::string strErrors;
 
     // Declared before the timelines, which refer to them, so that they go after them.
     std::vector<std::unique_ptr<CSwfObject>> objects;

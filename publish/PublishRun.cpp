@@ -202,8 +202,8 @@ void CPublishRun::Finish() {
     m_soundtrack.InsertSoundtrack();
     c.Frame(length - 1);
     m_timeline.EndOfMovie();
+    m_overlays.AddChapterIndex(m_controlBar.ControlTimeline());
     m_controlBar.AddControl();
-    m_overlays.AddChapterIndex();
     m_timeline.AddSegmentSprites();
     m_controlBar.AddInfoBox();
     m_picture.Release();
@@ -252,6 +252,10 @@ bool CPublishRun::Save(const std::string& moviePath, SPublishResults& results) {
         const auto size = std::filesystem::file_size(moviePath, ec);
         results.nSizeKB = ec ? -1 : int64_t((size + 512) / 1024);
     }
-    results.strError = m_strError;
+    results.strError =
+        m_strError.empty() ? m_context.strErrors : m_strError + "\n" + m_context.strErrors;
+    while (!results.strError.empty() && results.strError.back() == '\n') {
+        results.strError.pop_back();
+    }
     return ok;
 }

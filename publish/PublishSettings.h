@@ -21,6 +21,7 @@ struct CPublishSettings {
     bool m_bPlayButtonAtStart = false;  // "Add play button at start"
     bool m_bChapterIndex = false;       // "Add chapter index"
     bool m_bSpeakText = false;          // "Speak annotated text"
+    bool m_bFadeInText = false;         // "Fade in annotated text"
 
     uint32_t m_crBackground = 0xFFFFFF;  // "Background / Border", 0x00BBGGRR
     int32_t m_nBorderWidth = 0;          // "Border width:"

@@ -68,6 +68,7 @@ void CSwfEditText::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
         }
         fields.m_bHasFont = true;
         fields.m_nFontId = uint16_t(m_pFont->CharacterId());
+        fields.m_bUseOutlines = m_pFont->HasGlyphs();
     }
     fields.m_nFontHeight = m_nFontHeight;
     fields.m_crText = m_crText;

@@ -65,8 +65,9 @@ public:
     void SetAlignment(uint8_t align) { m_nAlign = align; }
     void SetWordWrap(bool wrap) { m_bWordWrap = wrap; }
     void SetNoSelect(bool noSelect) { m_bNoSelect = noSelect; }
-    // The field's font, or none; a font not yet defined is defined with the field.
-    void SetFont(CSwfFont* font) { m_pFont = font; }
+    // The font the field draws with; a font not yet defined is defined with the field. A font
+    // with embedded outlines makes the field draw with them.
+    void SetFont(CSwfFont& font) { m_pFont = &font; }
     const std::string& VariableName() const { return m_strVariable; }
 
 private:

@@ -1,5 +1,7 @@
 #include "swf/SwfFont.h"
 
+#include <algorithm>
+
 #include "swf/SwfBitWriter.h"
 #include "swf/SwfTagList.h"
 
@@ -11,15 +13,15 @@ constexpr size_t kMaxNameLength = 255;
 void CSwfDefineFont2::Write(CSwfBitWriter& writer) {
     CSwfBitWriter body;
     body.WriteU16(m_nCharacterId);
+    const SSwfGlyphTable table = BuildGlyphTable(m_glyphs, m_metrics);
     // hasLayout, ShiftJIS, SmallText, ANSI, WideOffsets, WideCodes, italic, bold.
-    body.WriteU8(0x84u | (m_bItalic ? 0x02u : 0u) | (m_bBold ? 0x01u : 0u));
+    body.WriteU8(0x84u | (table.bWideOffsets ? 0x08u : 0u) | (m_bItalic ? 0x02u : 0u) |
+                 (m_bBold ? 0x01u : 0u));
     body.WriteU8(0);  // language
     body.WriteU8(uint32_t(m_strName.Bytes().size()));
     m_strName.Write(body, false);
-    body.WriteU16(0);  // glyphs
-    // Layout: ascent, descent, leading, kerning count.
-    for (int i = 0; i < 4; ++i) {
-        body.WriteU16(0);
+    for (uint8_t byte : table.bytes) {
+        body.WriteU8(byte);
     }
     WriteRecord(writer, kCodeDefineFont2, body);
 }
@@ -29,6 +31,20 @@ CSwfFont::CSwfFont(std::string name, bool italic, bool bold)
       m_pTag(std::make_unique<CSwfDefineFont2>(CSwfString(m_strName), italic, bold)) {}
 
 CSwfFont::~CSwfFont() = default;
+
+void CSwfFont::SetGlyphs(std::vector<SSwfGlyph> glyphs, const SSwfFontMetrics& metrics) {
+    if (!m_pTag) {
+        return;
+    }
+    std::stable_sort(glyphs.begin(), glyphs.end(),
+                     [](const SSwfGlyph& a, const SSwfGlyph& b) { return a.code < b.code; });
+    glyphs.erase(
+        std::unique(glyphs.begin(), glyphs.end(),
+                    [](const SSwfGlyph& a, const SSwfGlyph& b) { return a.code == b.code; }),
+        glyphs.end());
+    m_bHasGlyphs = !glyphs.empty();
+    m_pTag->SetGlyphs(std::move(glyphs), metrics);
+}
 
 void CSwfFont::AddToFrame(CSwfTagList& frame, CSwfMovie& movie) {
     if (m_pTag) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "swf/SwfDefineShape.h"
 #include "swf/SwfMovie.h"
@@ -182,18 +183,48 @@ void CSwfShapeObject::Define(CSwfTagList& frame, CSwfMovie& movie) {
     m_bDefined = true;
 }
 
+namespace {
+// The largest delta an edge record can hold: its bit count is stored in 4 bits, plus 2.
+constexpr int64_t kMaxEdgeDelta = 65535;
+}  // namespace
+
 void CSwfShapeObject::AddStraight(CSwfShapeWithStyle& shape, int32_t dx, int32_t dy) {
-    if (dx != 0 || dy != 0) {
-        shape.AddRecord(std::make_unique<CSwfStraightEdgeRecord>(dx, dy));
+    if (dx == 0 && dy == 0) {
+        return;
+    }
+    // An edge record holds deltas of at most 17 bits: a longer edge goes out in equal pieces
+    // that end exactly where it does.
+    const int64_t longest = std::max(std::abs(int64_t(dx)), std::abs(int64_t(dy)));
+    const int64_t pieces = (longest + kMaxEdgeDelta - 1) / kMaxEdgeDelta;
+    int64_t x = 0, y = 0;
+    for (int64_t k = 1; k <= pieces; ++k) {
+        const int64_t nx = dx * k / pieces, ny = dy * k / pieces;
+        shape.AddRecord(std::make_unique<CSwfStraightEdgeRecord>(int32_t(nx - x), int32_t(ny - y)));
+        x = nx;
+        y = ny;
     }
 }
 
 void CSwfShapeObject::AddCurve(CSwfShapeWithStyle& shape, int32_t controlDx, int32_t controlDy,
                                int32_t anchorDx, int32_t anchorDy) {
-    if (controlDx != 0 || controlDy != 0 || anchorDx != 0 || anchorDy != 0) {
+    if (controlDx == 0 && controlDy == 0 && anchorDx == 0 && anchorDy == 0) {
+        return;
+    }
+    const int64_t longest = std::max({std::abs(int64_t(controlDx)), std::abs(int64_t(controlDy)),
+                                      std::abs(int64_t(anchorDx)), std::abs(int64_t(anchorDy))});
+    if (longest <= kMaxEdgeDelta) {
         shape.AddRecord(
             std::make_unique<CSwfCurvedEdgeRecord>(controlDx, controlDy, anchorDx, anchorDy));
+        return;
     }
+    // Too long for one record: the two halves of the curve, meeting at its middle point.
+    const int64_t cx = controlDx, cy = controlDy;
+    const int64_t ex = cx + anchorDx, ey = cy + anchorDy;
+    const int64_t mx = (2 * cx + ex) / 4, my = (2 * cy + ey) / 4;
+    const int64_t c1x = cx / 2, c1y = cy / 2;
+    const int64_t c2x = (cx + ex) / 2, c2y = (cy + ey) / 2;
+    AddCurve(shape, int32_t(c1x), int32_t(c1y), int32_t(mx - c1x), int32_t(my - c1y));
+    AddCurve(shape, int32_t(c2x - mx), int32_t(c2y - my), int32_t(ex - c2x), int32_t(ey - c2y));
 }
 
 void CSwfRectangle::StartPoint(int32_t& x, int32_t& y) const {

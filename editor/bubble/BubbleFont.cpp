@@ -80,6 +80,7 @@ CBubbleFont::CBubbleFont(const CLogFont& font, int32_t nHeight) : m_nWeight(font
     m_primary = LoadRawFont(m_primaryFile, pixelSize);
     if (!fallbackFile.empty() && fallbackFile != m_primaryFile) {
         m_fallback = LoadRawFont(fallbackFile, pixelSize);
+        m_fallbackFile = fallbackFile;
     }
     m_nAscent = static_cast<int>(std::lround(m_primary.ascent()));
     m_nDescent = static_cast<int>(std::lround(m_primary.descent()));
@@ -135,6 +136,33 @@ std::vector<QGlyphRun> CBubbleFont::Runs(std::u16string_view text, qreal* pWidth
     }
     *pWidth = x;
     return runs;
+}
+
+bool CBubbleFont::Outline(char32_t code, qreal emSize, QPainterPath* pPath, qreal* pAdvance) const {
+    if (!m_primary.isValid()) {
+        return false;
+    }
+    const QString text = QString::fromUcs4(&code, 1);
+    QRawFont font = LoadRawFont(m_primaryFile, emSize);
+    QList<quint32> glyphs = font.glyphIndexesForString(text);
+    if ((glyphs.isEmpty() || glyphs[0] == 0) && m_fallback.isValid() &&
+        m_fallback.supportsCharacter(code)) {
+        font = LoadRawFont(m_fallbackFile, emSize);
+        glyphs = font.glyphIndexesForString(text);
+    }
+    if (glyphs.isEmpty() || !font.isValid()) {
+        return false;
+    }
+    *pPath = font.pathForGlyph(glyphs[0]);
+    *pAdvance = font.advancesForGlyphIndexes(glyphs.mid(0, 1), QRawFont::UseDesignMetrics)[0].x();
+    return true;
+}
+
+void CBubbleFont::Metrics(qreal emSize, qreal* pAscent, qreal* pDescent, qreal* pLeading) const {
+    const QRawFont font = LoadRawFont(m_primaryFile, emSize);
+    *pAscent = font.ascent();
+    *pDescent = font.descent();
+    *pLeading = font.leading();
 }
 
 int CBubbleFont::Width(std::u16string_view text) const {

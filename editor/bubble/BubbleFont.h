@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QGlyphRun>
+#include <QPainterPath>
 #include <QRawFont>
 #include <string>
 #include <string_view>
@@ -29,6 +30,16 @@ public:
     int Weight() const { return m_nWeight; }
     const std::string& PrimaryFile() const { return m_primaryFile; }
 
+    // The character height in pixels the lines are drawn at.
+    qreal PixelSize() const { return m_primary.pixelSize(); }
+    // A character as the lines draw it (from the main family, or from the fallback family when
+    // the main one lacks it) in a font of `emSize` pixels: its outline, y down with the baseline
+    // at 0, and its advance. A character neither family has gives the main family's missing-glyph
+    // box, as on the preview. False only without a usable font.
+    bool Outline(char32_t code, qreal emSize, QPainterPath* pPath, qreal* pAdvance) const;
+    // Ascent, descent and leading of the main family in a font of `emSize` pixels.
+    void Metrics(qreal emSize, qreal* pAscent, qreal* pDescent, qreal* pLeading) const;
+
     // Width of a line in whole pixels.
     int Width(std::u16string_view text) const;
     // Draws a line with its cell's top-left corner at (x, y).
@@ -40,6 +51,7 @@ private:
     QRawFont m_primary;
     QRawFont m_fallback;
     std::string m_primaryFile;
+    std::string m_fallbackFile;
     int m_nAscent = 0;
     int m_nDescent = 0;
     int m_nLeading = 0;

@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/ConsolePrompter.h"
 #include "project/file/ProjectFile.h"
+#include "project/model/DemoProject.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -191,3 +193,109 @@ TEST_F(ProjectCommandTest, DamagedProjectsAreReportedForWhatTheyAre) {
 }
 
 }  // namespace
+
+// `quillo edit` puts overlays on a frame and saves in place; a refused edit changes nothing.
+class EditCommandTest : public ProjectCommandTest {
+protected:
+    // The frame record of `path` at 1-based `number`, read back through the project file.
+    CFrameInfo ReadFrame(const std::string& path, uint32_t number) {
+        CConsolePrompter prompter;
+        CDemoProject project;
+        CProjectFile file(project, prompter);
+        EXPECT_TRUE(file.Open(m_dir.File(path)));
+        CFrameInfo* frame = project.FrameAt(number - 1);
+        EXPECT_NE(frame, nullptr);
+        CFrameInfo copy = frame ? *frame : CFrameInfo();
+        file.LeaveProject();
+        return copy;
+    }
+};
+
+TEST_F(EditCommandTest, OverlaysAreSavedInPlace) {
+    ASSERT_EQ(Run({"edit", "a.lumo", "--frame", "3", "--bubble", "Click \"Save\" #1", "--style",
+                   "plaque", "--at", "40,30", "--hotspot", "10,20,60,30", "--hotspot-style",
+                   "Zoom Oval", "--goto", "7", "--wait", "--chapter", "Saving"})
+                  .nExit,
+              0);
+    const CFrameInfo f = ReadFrame("a.lumo", 3);
+    ASSERT_TRUE(f.HasTalkBubble());
+    EXPECT_EQ(*f.m_pText, u"Click \"Save\" #1");
+    EXPECT_EQ(f.m_nBubbleStyle, kBubblePlaque);
+    EXPECT_EQ(f.m_nBubbleX, 40);
+    EXPECT_EQ(f.m_nBubbleY, 30);
+    ASSERT_TRUE(f.HasHotspot());
+    EXPECT_EQ(f.m_rcHotspot, (SRect{10, 20, 70, 50}));
+    EXPECT_EQ(f.m_nHotspotStyle, kHotspotZoomOval);
+    EXPECT_EQ(f.m_bHotspotGoto, 1);
+    EXPECT_EQ(f.m_nHotspotGotoFrame, 7);
+    EXPECT_EQ(f.m_nDuration, 0);
+    EXPECT_TRUE(f.HotspotWaitsForClick());
+    ASSERT_TRUE(f.HasChapter());
+    EXPECT_EQ(*f.m_pChapter, u"Saving");
+
+    // A second edit of the same frame changes the action and keeps the rest.
+    ASSERT_EQ(Run({"edit", "a.lumo", "--frame", "3", "--hotspot", "10,20,60,30", "--url",
+                   "https://example.org/a b#c", "--target", "_blank"})
+                  .nExit,
+              0);
+    const CFrameInfo g = ReadFrame("a.lumo", 3);
+    EXPECT_EQ(g.m_bHotspotGoto, 0);
+    EXPECT_EQ(g.m_bHotspotUrl, 1);
+    EXPECT_EQ(g.m_pszHotspotUrl.value_or(""), "https://example.org/a b#c");
+    EXPECT_EQ(g.m_pszHotspotTarget.value_or(""), "_blank");
+    EXPECT_EQ(g.m_nHotspotStyle, kHotspotZoomOval);
+    EXPECT_EQ(*g.m_pText, u"Click \"Save\" #1");
+
+    ASSERT_EQ(Run({"edit", "a.lumo", "--frame", "4", "--hotspot", "0,0,320,200", "--stop"}).nExit,
+              0);
+    const CFrameInfo h = ReadFrame("a.lumo", 4);
+    EXPECT_EQ(h.m_bHotspotGoto, 1);
+    EXPECT_EQ(h.m_nHotspotGotoFrame, 0);
+    EXPECT_NE(h.m_nDuration, 0) << "without --wait the frame keeps its time";
+}
+
+TEST_F(EditCommandTest, RefusedEditsLeaveTheFileAlone) {
+    const std::vector<uint8_t> before = Bytes(m_dir.File("a.lumo"));
+    struct SCase {
+        const char* name;
+        std::vector<std::string> args;
+        int nExit;
+        const char* says;
+    };
+    const std::vector<SCase> cases = {
+        {"frame past the end", {"--frame", "15", "--chapter", "x"}, 1, "has 14 frames"},
+        {"frame zero", {"--frame", "0", "--chapter", "x"}, 2, "1 or more"},
+        {"empty rectangle", {"--frame", "2", "--hotspot", "10,10,0,5"}, 1, "width and height"},
+        {"rectangle past the picture",
+         {"--frame", "2", "--hotspot", "300,10,40,5"},
+         1,
+         "320 x 200"},
+        {"rectangle with three numbers", {"--frame", "2", "--hotspot", "1,2,3"}, 2, "X,Y,W,H"},
+        {"unknown hotspot style",
+         {"--frame", "2", "--hotspot", "1,2,3,4", "--hotspot-style", "Sparkle"},
+         2,
+         "\"Flash Movie\""},
+        {"unknown bubble style",
+         {"--frame", "2", "--bubble", "x", "--style", "7"},
+         2,
+         "\"Round Bubble\""},
+        {"go to past the end",
+         {"--frame", "2", "--hotspot", "1,2,3,4", "--goto", "99"},
+         1,
+         "beyond"},
+        {"two actions",
+         {"--frame", "2", "--hotspot", "1,2,3,4", "--goto", "3", "--stop"},
+         2,
+         "exclude"},
+        {"bubble outside", {"--frame", "2", "--bubble", "x", "--at", "-1,5"}, 1, "outside"},
+        {"nothing to do", {"--frame", "2"}, 2, "nothing to change"},
+    };
+    for (const SCase& c : cases) {
+        std::vector<std::string> args = {"edit", "a.lumo"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const SRun run = Run(args);
+        EXPECT_EQ(run.nExit, c.nExit) << c.name << ": " << run.output;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << c.name << ": " << run.output;
+        EXPECT_EQ(Bytes(m_dir.File("a.lumo")), before) << c.name;
+    }
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -381,6 +382,37 @@ TEST_F(SwfShapeTest, TransformMatrix) {
         EXPECT_EQ(d.rotate1, c.expected.rotate1) << c.name;
         EXPECT_EQ(d.translateX, c.expected.translateX) << c.name;
         EXPECT_EQ(d.translateY, c.expected.translateY) << c.name;
+    }
+}
+
+// An edge record holds deltas of 17 bits at most: longer edges and curves go out in pieces that
+// still close the outline exactly.
+TEST_F(SwfShapeTest, EdgesBeyondTheRecordRangeAreSplit) {
+    CSwfRectangle tall(0, 0, 999, 200000);
+    CSwfPath path(0, 0);
+    path.LineTo(70000, -140001);
+    path.CurveTo(100000, 0, 3, 90000);
+    path.LineTo(-170003, 50001);
+    for (CSwfShapeObject* shape :
+         {static_cast<CSwfShapeObject*>(&tall), static_cast<CSwfShapeObject*>(&path)}) {
+        const SDecodedShape decoded = Define(*shape);
+        ASSERT_TRUE(decoded.ok);
+        int64_t x = 0, y = 0;
+        size_t curves = 0;
+        for (const E& edge : decoded.edges) {
+            for (const int32_t d : {edge.dx, edge.dy, edge.ax, edge.ay}) {
+                EXPECT_LE(std::abs(d), 65535);
+            }
+            x += edge.dx + edge.ax;
+            y += edge.dy + edge.ay;
+            curves += edge.kind == 'C' ? 1 : 0;
+        }
+        EXPECT_EQ(x, 0);
+        EXPECT_EQ(y, 0);
+        EXPECT_GT(decoded.edges.size(), 4u);
+        if (shape == &path) {
+            EXPECT_GE(curves, 2u);
+        }
     }
 }
 
