@@ -7,7 +7,10 @@
 #include <QJsonArray>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <utility>
 
 #include "tests/publish/PublishFixture.h"
 #include "tests/support/TempDir.h"
@@ -371,6 +374,59 @@ TEST_F(HotspotMovieTest, WaitingHotspotHoldsUntilClickedInside) {
         const SPictureDiff diff = Compare(shot, rec.Picture(s.frame), kW, kH);
         EXPECT_EQ(diff.nDiffering, 0) << s.file << " should show frame " << s.frame + 1;
     }
+}
+
+// A hotspot movie goes beside the published movie and is loaded by that name, never by the
+// author's path; a missing one is a publish error and the movie is still made. A script address
+// opened in the movie's own window is warned about.
+TEST_F(HotspotMovieTest, HotspotMoviesAndScriptAddressesAreHandledSafely) {
+    namespace fs = std::filesystem;
+    fs::create_directories(m_Dir.File("clips dir"));
+    fs::create_directories(m_Dir.File("out"));
+    const std::string clip = m_Dir.File("clips dir/clip #1.swf");
+    std::ofstream(clip, std::ios::binary) << "FWS-clip";
+    auto publish = [&](const std::string& file, const char* url, const char* target) {
+        Record([&](CFrameInfo& f) {
+            f.m_nHotspotStyle = kHotspotFlashMovie;
+            f.m_rcHotspot = {20, 20, 60, 60};
+            f.m_pszHotspotImage = file;
+            f.m_nImageWidthPct = 50;
+            f.m_nImageHeightPct = 50;
+            if (url != nullptr) {
+                f.m_bHotspotUrl = 1;
+                f.m_pszHotspotUrl = std::string(url);
+                f.m_pszHotspotTarget = std::string(target);
+            }
+        });
+        return Publish(*m_pRec, m_Prompter, m_Dir.File("out/movie"),
+                       [](CPublishSettings& s) { s.m_bCreateWebPage = false; });
+    };
+    size_t seen = 0;
+    // A warning among the messages since the last look.
+    auto warned = [&] {
+        const auto& messages = m_Prompter.Messages();
+        const auto from = messages.begin() + std::ptrdiff_t(std::exchange(seen, messages.size()));
+        return std::any_of(from, messages.end(), [](const SPromptMessage& m) {
+            return m.caption == "Quillo Warning" && m.text.find("javascript:") != std::string::npos;
+        });
+    };
+
+    SPublished pub = publish(clip, "javascript:alert(1)", "");
+    EXPECT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+    EXPECT_TRUE(fs::exists(m_Dir.File("out/clip #1.swf")));
+    const std::vector<QString> pushed =
+        PushedTexts(CSwfJudges::Parse(pub.movie).json["tags"].toArray());
+    EXPECT_NE(std::find(pushed.begin(), pushed.end(), "clip #1.swf"), pushed.end());
+    for (const QString& text : pushed) {
+        EXPECT_FALSE(text.contains("clips dir")) << text.toStdString();
+    }
+    EXPECT_TRUE(warned());
+
+    pub = publish(m_Dir.File("clips dir/gone.swf"), "javascript:alert(1)", "_blank");
+    EXPECT_NE(pub.results.strError.find("gone.swf cannot be found"), std::string::npos)
+        << pub.results.strError;
+    EXPECT_GT(pub.results.nSizeKB, 0) << "the movie is still made";
+    EXPECT_FALSE(warned()) << "a script address in a new window runs";
 }
 
 }  // namespace
