@@ -308,6 +308,15 @@ TEST_F(HotspotMovieTest, ClicksActAsTheHotspotSays) {
          {},
          false,
          true},
+        {"hover animation and Ignore Click",
+         [](CFrameInfo& f) {
+             f.m_bIgnoreClick = 1;
+             f.m_bHotspotAnimateOnHover = 1;
+         },
+         {},
+         {"/control:position", "/control:playing"},
+         false,
+         false},
         {"Ignore Click with an address",
          [](CFrameInfo& f) {
              f.m_bIgnoreClick = 1;
@@ -338,6 +347,14 @@ TEST_F(HotspotMovieTest, ClicksActAsTheHotspotSays) {
         }
         EXPECT_EQ(HasOp(t.buttonActions, "Stop"), c.stops);
         EXPECT_EQ(HasOp(t.buttonActions, "GetUrl"), c.opens);
+        // Hovering plays the hotspot's own sprite, which waits at its first frame.
+        CFrameInfo probe;
+        c.edit(probe);
+        const bool hovers = probe.m_bHotspotAnimateOnHover != 0;
+        EXPECT_EQ(HasOp(t.buttonActions, "Play"), hovers);
+        if (hovers) {
+            EXPECT_EQ(t.stopAt, 0) << "the animation waits for the pointer";
+        }
         if (c.opens) {
             for (const QJsonValue& a : t.buttonActions) {
                 if (a.toObject()["op"].toString() == "GetUrl") {
