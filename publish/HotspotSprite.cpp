@@ -1,5 +1,6 @@
 #include "publish/HotspotSprite.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -16,6 +17,27 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A file name as a relative address: "#", "?", "%", spaces and other bytes outside the
+// unreserved characters would change what the player asks for, so they are percent-encoded.
+std::string RelativeAddress(const std::string& name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string address;
+    for (unsigned char ch : name) {
+        if (std::isalnum(ch) || ch == '-' || ch == '_' || ch == '.' || ch == '~') {
+            address += char(ch);
+        } else {
+            address += '%';
+            address += kHex[ch >> 4];
+            address += kHex[ch & 15];
+        }
+    }
+    return address;
+}
+
+}  // namespace
+
 CHotspotSprite::CHotspotSprite(SPublishContext& context) : m_context(context) {}
 
 std::string CHotspotSprite::SpriteName(uint32_t start) {
@@ -24,7 +46,7 @@ std::string CHotspotSprite::SpriteName(uint32_t start) {
 
 std::string CHotspotSprite::CopyBesideMovie(const std::string& source, std::string& why) {
     if (auto it = m_copied.find(source); it != m_copied.end()) {
-        return it->second;
+        return RelativeAddress(it->second);
     }
     std::error_code ec;
     if (!fs::is_regular_file(source, ec)) {
@@ -55,7 +77,7 @@ std::string CHotspotSprite::CopyBesideMovie(const std::string& source, std::stri
         }
     }
     m_copied.emplace(source, name);
-    return name;
+    return RelativeAddress(name);
 }
 
 SPendingInteraction CHotspotSprite::Build(const CFrameInfo& frame, int32_t number,

@@ -28,11 +28,11 @@ public:
     static std::string SpriteName(uint32_t start);
 
 private:
-    // Copies the hotspot's movie beside the published movie; returns the name it is loaded by,
-    // relative to the published movie, or an empty text with `why` set.
+    // Copies the hotspot's movie beside the published movie; returns the address it is loaded
+    // by, relative to the published movie, or an empty text with `why` set.
     std::string CopyBesideMovie(const std::string& source, std::string& why);
 
     SPublishContext& m_context;
-    // Hotspot movies already copied: source file to the name beside the movie.
+    // Hotspot movies already copied: source file to its file name beside the movie.
     std::map<std::string, std::string> m_copied;
 };
