@@ -67,7 +67,19 @@ try {
     style.textContent = "#hardware-acceleration-modal { display: none !important; }";
     if (p && p.shadowRoot) p.shadowRoot.appendChild(style);
   });
-  const run = (ms) => tab.clock.runFor(ms).catch(() => {});
+  await tab.evaluate(() => {
+    window.barTraces = [];
+    const p = document.querySelector("ruffle-player");
+    p.ruffle().traceObserver = (m) => window.barTraces.push(String(m));
+  });
+  // The clock runs in small steps with a little real time between them, so that the player
+  // takes in the input and draws each frame as a browser would.
+  const run = async (ms) => {
+    for (let done = 0; done < ms; done += 20) {
+      await tab.clock.runFor(Math.min(20, ms - done)).catch(() => {});
+      await tab.waitForTimeout(5);
+    }
+  };
   const at = (xy) => {
     const [x, y] = xy.split(",").map(Number);
     return [st.x + x + 0.5, st.y + y + 0.5];
@@ -100,9 +112,10 @@ try {
       await tab.mouse.down();
       await run(100);
       for (let i = 1; i <= 10; i++) {
-        await tab.mouse.move(x1 + (x2 - x1) * i / 10, y1 + (y2 - y1) * i / 10);
-        await run(50);
+        await tab.mouse.move(x1 + (x2 - x1) * i / 10, y1 + (y2 - y1) * i / 10, { steps: 4 });
+        await run(100);
       }
+      await run(200);
       await tab.mouse.up();
       await run(100);
     } else if (kind === "shot") {
@@ -112,6 +125,7 @@ try {
       throw new Error(`unknown step ${step}`);
     }
   }
+  result.traces = await tab.evaluate(() => window.barTraces);
 } catch (e) {
   result.errors.push(`harness error: ${e && e.message ? e.message : e}`);
 } finally {

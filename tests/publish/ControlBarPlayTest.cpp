@@ -1,5 +1,5 @@
-// The published movie's control bar worked in the web player as a viewer works it: keys step,
-// pause and play the movie, the thumb dragged along the track seeks, also into the second
+// The published movie's control bar worked in the web player as a viewer works it: its buttons
+// step, pause and play the movie, the thumb dragged along the track seeks, also into the second
 // segment of a movie cut in two. Every frame of the test movie shows its number in seven black
 // or white squares, so a screenshot tells which frame is on the stage.
 #include <gtest/gtest.h>
@@ -34,10 +34,13 @@ std::string Quote(const std::string& s) {
     return out + "'";
 }
 
+// The squares get colours of their own in every frame, so that no frame's picture repeats an
+// earlier one.
 void DrawNumber(CMemoryRecording& rec, int number) {
     for (int i = 0; i < kBits; ++i) {
         const bool on = ((number >> i) & 1) != 0;
-        rec.Fill(10 + 20 * i, 10, 25 + 20 * i, 25, on ? 0x000000 : 0xFFFFFF);
+        const uint32_t shade = uint32_t(number);
+        rec.Fill(10 + 20 * i, 10, 25 + 20 * i, 25, on ? shade : 0xFFFFFF - shade);
     }
 }
 
@@ -64,6 +67,7 @@ std::map<std::string, int> Drive(const std::string& url, const fs::path& dir,
     for (const std::string& step : steps) {
         command += " " + Quote(step);
     }
+    fs::create_directories(dir);
     const fs::path report = dir / "drive.json";
     command += " > " + Quote(report.string()) + " 2>/dev/null";
     const int status = std::system(command.c_str());
@@ -72,6 +76,13 @@ std::map<std::string, int> Drive(const std::string& url, const fs::path& dir,
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
     EXPECT_TRUE(json["focused"].toBool()) << text;
+    // With QUILLO_KEEP_SHOTS set, the screenshots are copied there for a look.
+    if (const char* keep = std::getenv("QUILLO_KEEP_SHOTS")) {
+        std::error_code ec;
+        fs::create_directories(fs::path(keep) / dir.filename(), ec);
+        fs::copy(dir, fs::path(keep) / dir.filename(),
+                 fs::copy_options::overwrite_existing | fs::copy_options::recursive, ec);
+    }
     std::map<std::string, int> shown;
     for (const QJsonValue& name : json["shots"].toArray()) {
         const std::string n = name.toString().toStdString();
@@ -129,6 +140,17 @@ protected:
                std::to_string(kH + m_layout.thumb.y + m_layout.thumb.h / 2);
     }
 
+    // A click on the bar's button.
+    std::string Press(EBarButton kind) const {
+        for (const auto& slot : m_layout.buttons) {
+            if (slot.kind == kind) {
+                return "click:" + std::to_string(slot.rc.x + slot.rc.w / 2) + "," +
+                       std::to_string(kH + slot.rc.y + slot.rc.h / 2);
+            }
+        }
+        return "missing button";
+    }
+
     CTempDir m_dir;
     CScriptedPrompter m_prompter;
     CLocalHttpServer m_server;
@@ -137,20 +159,52 @@ protected:
 
 }  // namespace
 
-TEST_F(ControlBarPlayTest, KeysStepPauseAndPlayTheMovie) {
+TEST_F(ControlBarPlayTest, ButtonsStepPauseAndPlayTheMovie) {
     const std::string url = PublishNumbered(0);
-    auto shown = Drive(url, m_dir.Path() / "keys",
-                       {"wait:0.35",       "key:Space",        "wait:0.5",         "shot:paused",
-                        "wait:0.5",        "shot:stillPaused", "key:ArrowLeft",    "wait:0.3",
-                        "shot:previous",   "key:ArrowRight",   "wait:0.3",         "shot:next",
-                        "key:ArrowRight",  "wait:0.3",         "shot:nextAgain",   "key:Space",
-                        "wait:0.55",       "shot:playing",     "wait:0.5",         "shot:playingOn",
-                        "key:Space",       "wait:0.3",         "shot:pausedAgain", "wait:0.5",
+    // Play pauses wherever the movie has got to; each previous then goes 5 frames back and stops at
+    // the first frame, however near it starts.
+    auto shown = Drive(url, m_dir.Path() / "buttons",
+                       {"click:160,60",
+                        "wait:0.25",
+                        Press(kButtonPlay),
+                        "wait:0.5",
+                        "shot:paused",
+                        "wait:0.5",
+                        "shot:stillPaused",
+                        Press(kButtonPrevious),
+                        "wait:0.3",
+                        "shot:previous1",
+                        Press(kButtonPrevious),
+                        "wait:0.3",
+                        "shot:previous2",
+                        Press(kButtonPrevious),
+                        "wait:0.3",
+                        "shot:previous3",
+                        Press(kButtonNext),
+                        "wait:0.3",
+                        "shot:next",
+                        Press(kButtonNext),
+                        "wait:0.3",
+                        "shot:nextAgain",
+                        Press(kButtonPlay),
+                        "wait:0.55",
+                        "shot:playing",
+                        "wait:0.5",
+                        "shot:playingOn",
+                        Press(kButtonPlay),
+                        "wait:0.3",
+                        "shot:pausedAgain",
+                        "wait:0.5",
                         "shot:pausedStill"});
     ASSERT_GE(shown["paused"], 2);
-    ASSERT_LE(shown["paused"], 5) << "the pause came late";
+    ASSERT_LE(shown["paused"], 12) << "the pause came late";
     EXPECT_EQ(shown["stillPaused"], shown["paused"]);
-    EXPECT_EQ(shown["previous"], 1) << "previous from frame " << shown["paused"];
+    int expected = shown["paused"];
+    for (const char* shot : {"previous1", "previous2", "previous3"}) {
+        expected = std::max(1, expected - 5);
+        EXPECT_EQ(shown[shot], expected) << shot;
+    }
+    EXPECT_EQ(expected, 1);
     EXPECT_EQ(shown["next"], 6);
     EXPECT_EQ(shown["nextAgain"], 11);
     EXPECT_GT(shown["playing"], 11);
@@ -162,10 +216,17 @@ TEST_F(ControlBarPlayTest, KeysStepPauseAndPlayTheMovie) {
 TEST_F(ControlBarPlayTest, TheThumbSeeksAndNextStopsAtTheLastFrame) {
     const std::string url = PublishNumbered(0);
     auto shown = Drive(url, m_dir.Path() / "thumb",
-                       {"wait:0.35",
-                        "key:Space",
+                       {"click:160,60",
+                        "wait:0.25",
+                        Press(kButtonPlay),
                         "wait:0.3",
-                        "drag:" + ThumbAt(3) + ">" + TrackAt(0.5),
+                        Press(kButtonPrevious),
+                        "wait:0.2",
+                        Press(kButtonPrevious),
+                        "wait:0.2",
+                        Press(kButtonPrevious),
+                        "wait:0.2",
+                        "drag:" + ThumbAt(1) + ">" + TrackAt(0.5),
                         "wait:0.3",
                         "shot:middle",
                         "wait:0.5",
@@ -173,15 +234,15 @@ TEST_F(ControlBarPlayTest, TheThumbSeeksAndNextStopsAtTheLastFrame) {
                         "drag:" + ThumbAt(50) + ">" + TrackAt(1.2),
                         "wait:0.3",
                         "shot:end",
-                        "key:ArrowLeft",
+                        Press(kButtonPrevious),
                         "wait:0.3",
                         "shot:back",
-                        "key:Space",
+                        Press(kButtonPlay),
                         "wait:0.3",
-                        "key:Space",
+                        Press(kButtonPlay),
                         "wait:0.3",
                         "shot:nearEnd",
-                        "key:ArrowRight",
+                        Press(kButtonNext),
                         "wait:0.3",
                         "shot:last"});
     EXPECT_NEAR(shown["middle"], 50, 2);
@@ -194,13 +255,34 @@ TEST_F(ControlBarPlayTest, TheThumbSeeksAndNextStopsAtTheLastFrame) {
 
 TEST_F(ControlBarPlayTest, SeekingIntoTheSecondSegmentPlaysFromThere) {
     const std::string url = PublishNumbered(40);
-    auto shown = Drive(
-        url, m_dir.Path() / "segments",
-        {"wait:0.35", "key:Space", "wait:0.3", "drag:" + ThumbAt(3) + ">" + TrackAt(0.75),
-         "wait:0.4", "shot:seeked", "key:Space", "wait:0.5", "shot:playing", "key:Space",
-         "wait:0.2", "drag:" + ThumbAt(80) + ">" + TrackAt(0.1), "wait:0.4", "shot:backInFirst"});
+    std::vector<std::string> steps = {"click:160,60",
+                                      "wait:0.25",
+                                      Press(kButtonPlay),
+                                      "wait:0.3",
+                                      Press(kButtonPrevious),
+                                      "wait:0.2",
+                                      Press(kButtonPrevious),
+                                      "wait:0.2",
+                                      Press(kButtonPrevious),
+                                      "wait:0.2",
+                                      "drag:" + ThumbAt(1) + ">" + TrackAt(0.75),
+                                      "wait:0.4",
+                                      "shot:seeked",
+                                      Press(kButtonPlay),
+                                      "wait:0.5",
+                                      "shot:playing",
+                                      Press(kButtonPlay),
+                                      "wait:0.3",
+                                      "shot:paused"};
+    // Back into the first segment, 45 frames before.
+    for (int i = 0; i < 9; ++i) {
+        steps.insert(steps.end(), {Press(kButtonPrevious), "wait:0.2"});
+    }
+    steps.push_back("shot:backInFirst");
+    auto shown = Drive(url, m_dir.Path() / "segments", steps);
     EXPECT_NEAR(shown["seeked"], 75, 2);
     EXPECT_GT(shown["playing"], shown["seeked"] + 2);
     EXPECT_LE(shown["playing"], shown["seeked"] + 8);
-    EXPECT_NEAR(shown["backInFirst"], 11, 2);
+    EXPECT_GE(shown["paused"], shown["playing"]);
+    EXPECT_EQ(shown["backInFirst"], shown["paused"] - 45);
 }
