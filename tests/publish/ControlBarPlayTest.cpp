@@ -102,19 +102,21 @@ protected:
     }
 
     // A movie of 100 frames of a tenth of a second each; frame `resync` starts a new segment.
-    std::string PublishNumbered(int resync) {
-        CMemoryRecording rec(m_dir.Path().string(), kW, kH);
-        rec.Fill(0, 0, kW - 1, kH - 1, 0x80C0E0);
+    std::string PublishNumbered(int resync, int width = kW, int height = kH,
+                                bool startButton = false) {
+        CMemoryRecording rec(m_dir.Path().string(), width, height);
+        rec.Fill(0, 0, width - 1, height - 1, 0x80C0E0);
         for (int k = 1; k <= kFrames; ++k) {
             DrawNumber(rec, k);
-            CFrameInfo& frame = k == 1 ? rec.Capture(0, 0, kW - 1, kH - 1, 10)
+            CFrameInfo& frame = k == 1 ? rec.Capture(0, 0, width - 1, height - 1, 10)
                                        : rec.Capture(10, 10, 25 + 20 * (kBits - 1), 25, 10);
             frame.m_bResync = k == resync ? 1 : 0;
         }
         EXPECT_TRUE(rec.Finish());
-        const std::string base = "numbered " + std::to_string(resync);
+        const std::string base = "numbered " + std::to_string(resync) + " " + std::to_string(width);
         const SPublished pub =
-            Publish(rec, m_prompter, (m_dir.Path() / base).string(), [](CPublishSettings& s) {
+            Publish(rec, m_prompter, (m_dir.Path() / base).string(), [&](CPublishSettings& s) {
+                s.m_bPlayButtonAtStart = startButton;
                 s.m_bControlBar = true;
                 s.m_bCreateWebPage = true;
                 s.m_nFrameRate = 10;
@@ -122,7 +124,10 @@ protected:
         EXPECT_TRUE(pub.results.strError.empty()) << pub.results.strError;
         EXPECT_EQ(pub.results.nFrameCount, uint32_t(kFrames));
         std::string why;
-        EXPECT_TRUE(m_server.Start(m_dir.Path(), why)) << why;
+        if (!m_bServing) {
+            m_bServing = m_server.Start(m_dir.Path(), why);
+            EXPECT_TRUE(m_bServing) << why;
+        }
         return m_server.Address(UrlEscape(base + ".htm"));
     }
 
@@ -154,6 +159,7 @@ protected:
     CTempDir m_dir;
     CScriptedPrompter m_prompter;
     CLocalHttpServer m_server;
+    bool m_bServing = false;
     SBarLayout m_layout;
 };
 
@@ -285,4 +291,22 @@ TEST_F(ControlBarPlayTest, SeekingIntoTheSecondSegmentPlaysFromThere) {
     EXPECT_LE(shown["playing"], shown["seeked"] + 8);
     EXPECT_GE(shown["paused"], shown["playing"]);
     EXPECT_EQ(shown["backInFirst"], shown["paused"] - 45);
+}
+
+// The start button, in each of its three picture sizes, holds the movie on its first frame until
+// it is clicked; then the movie plays.
+TEST_F(ControlBarPlayTest, TheStartButtonHoldsTheMovieUntilClicked) {
+    struct SCase {
+        int width, height;
+    };
+    for (const SCase c : {SCase{300, 160}, SCase{400, 200}, SCase{700, 300}}) {
+        const std::string url = PublishNumbered(0, c.width, c.height, true);
+        const std::string centre = std::to_string(c.width / 2) + "," + std::to_string(c.height / 2);
+        auto shown = Drive(url, m_dir.Path() / ("start" + std::to_string(c.width)),
+                           {"wait:0.5", "shot:waiting", "wait:1", "shot:stillWaiting",
+                            "click:" + centre, "wait:0.6", "shot:playing"});
+        EXPECT_EQ(shown["waiting"], 1) << c.width;
+        EXPECT_EQ(shown["stillWaiting"], 1) << c.width;
+        EXPECT_GE(shown["playing"], 4) << c.width;
+    }
 }
