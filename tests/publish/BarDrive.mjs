@@ -9,7 +9,8 @@
 // pixel X,Y), drag:X1,Y1>X2,Y2 (press at the first point, move to the second in small steps
 // while the clock runs, release there), shot:NAME (the player's picture to OUT_DIR/NAME.png).
 // The clock is stepped until the movie has loaded; steps start at its first frame. Prints one
-// JSON line: loaded, focused, shots (names), errors. Exit 0 when every step ran.
+// JSON line: loaded, focused, shots (names), traces (what the movie traced), errors. Exit 0
+// when every step ran.
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
