@@ -1,10 +1,11 @@
 // `quillo publish FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop]
-// [--no-controls] [--html] [--exe] [--scorm] [--zip]`: publishes the project as a movie
-// OUTBASE.swf (by default beside the project, named after it) with the project's stored publish
-// settings and those of "config.txt" and the program state file in the settings folder, the flags
-// overriding the common ones. Beside the movie go the build report and, as the settings and flags
-// say, the page (--html), the executable (--exe) and the SCORM package (--scorm; --zip adds its
-// ZIP file). Progress goes to stderr, the results to stdout.
+// [--no-controls] [--scheme NAME] [--html] [--exe] [--scorm] [--zip]`: publishes the project as a
+// movie OUTBASE.swf (by default beside the project, named after it) with the project's stored
+// publish settings and those of "config.txt" and the program state file in the settings folder, the
+// flags overriding the common ones: --no-controls leaves the control bar out, --scheme colours it
+// with a built-in or user colour scheme. Beside the movie go the build report and, as the settings
+// and flags say, the page (--html), the executable (--exe) and the SCORM package (--scorm; --zip
+// adds its ZIP file). Progress goes to stderr, the results to stdout.
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "publish/MoviePublisher.h"
 #include "publish/ProjectPublishSettings.h"
 #include "settings/AppSettings.h"
+#include "settings/ControlScheme.h"
 #include "settings/ProgramState.h"
 #include "settings/PublishOptions.h"
 #include "settings/RegistryValues.h"
@@ -28,6 +30,7 @@ int RunPublish(std::span<const std::string> args) {
     bool quality = false;
     bool loop = false;
     bool noControls = false;
+    std::string scheme;
     bool html = false;
     bool exe = false;
     bool scorm = false;
@@ -59,6 +62,8 @@ int RunPublish(std::span<const std::string> args) {
             loop = true;
         } else if (a == "--no-controls") {
             noControls = true;
+        } else if (a == "--scheme" && hasValue) {
+            scheme = args[++i];
         } else if (a == "--html") {
             html = true;
         } else if (a == "--exe") {
@@ -115,6 +120,18 @@ int RunPublish(std::span<const std::string> args) {
     }
     settings.m_bLoopMovie = settings.m_bLoopMovie || loop;
     settings.m_bControlBar = settings.m_bControlBar && !noControls;
+    if (!scheme.empty()) {
+        CControlSchemeList schemes;
+        if (!folder.Path().empty()) {
+            schemes.Load(folder.File(CControlSchemeList::kFileName));
+        }
+        const CControlScheme* pScheme = schemes.Find(scheme);
+        if (pScheme == nullptr) {
+            return Failure("publish", "there is no colour scheme named '" + scheme +
+                                          "' (quillo schemes lists them)");
+        }
+        settings.m_crControlBar = pScheme->m_cr;
+    }
     settings.m_bCreateWebPage = settings.m_bCreateWebPage || html;
     settings.m_bCreateExe = settings.m_bCreateExe || exe;
     settings.m_bScorm = settings.m_bScorm || scorm;

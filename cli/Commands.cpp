@@ -59,11 +59,16 @@ std::span<const SCommand> AllCommands() {
                  false, RunSpeak},
         SCommand{"publish",
                  "FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop] "
-                 "[--no-controls] [--html] [--exe] [--scorm] [--zip]",
+                 "[--no-controls] [--scheme NAME] [--html] [--exe] [--scorm] [--zip]",
                  "publish the project as the movie OUTBASE.swf with its build report OUTBASE.txt; "
                  "--html the page OUTBASE.htm, --exe the executable OUTBASE, --scorm the SCORM "
                  "package OUTBASE_SCORM (--zip with its ZIP file)",
                  false, RunPublish},
+        SCommand{"schemes", "",
+                 "list the control bar's colour schemes: the built-in ones, then the user's from "
+                 "the settings folder, each with its Symbol, Edge, Button, Over, Down and Panel "
+                 "colours",
+                 false, RunSchemes},
         SCommand{"show", "OUTBASE",
                  "serve the published page OUTBASE.htm on 127.0.0.1 and open it in the default "
                  "browser; serves until interrupted",

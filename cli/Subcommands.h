@@ -26,6 +26,7 @@ int RunImportTiming(std::span<const std::string> args);
 int RunEdit(std::span<const std::string> args);
 int RunRecover(std::span<const std::string> args);
 int RunPublish(std::span<const std::string> args);
+int RunSchemes(std::span<const std::string> args);
 int RunShow(std::span<const std::string> args);
 int RunSpeak(std::span<const std::string> args);
 int RunSound(std::span<const std::string> args);

@@ -5,6 +5,7 @@
 
 #include "project/model/ProjectSettings.h"
 #include "publish/PublishSettings.h"
+#include "publish/controlbar/StoredBarSettings.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ void ApplyProjectPublishSettings(const CProjectSettings& stored, CPublishSetting
     settings.m_bChapterIndex = stored.m_bChapterIndex != 0;
     settings.m_crWebPage = uint32_t(stored.m_crWebPage);
     settings.m_nBorderWidth = stored.m_nBorderWidth;
+    ApplyStoredBarSettings(stored, settings);
 
     const CSettingsBlock& block = stored.m_block;
     if (const int32_t rate = StoredFrameRate(block); rate != 0) {

@@ -78,9 +78,11 @@ void CPublishRun::Run(const std::string& moviePath, SPublishResults& results) {
 void CPublishRun::Prepare() {
     const CPublishSettings& settings = m_context.settings;
     m_context.fMovieFrameMs = 1000.0 / std::clamp(settings.m_nFrameRate, 1, 120);
-    m_context.geometry = ComputeGeometry(m_context.project.m_nWidth, m_context.project.m_nHeight,
-                                         settings.m_nDisplayWidth, settings.m_nDisplayHeight, 0, 0,
-                                         0, settings.m_bControlsOverDemo, settings.m_bKeepAspect);
+    const SBarSize bar = CControlBarStep::SizeFor(settings, m_context.project.m_nWidth);
+    m_context.geometry =
+        ComputeGeometry(m_context.project.m_nWidth, m_context.project.m_nHeight,
+                        settings.m_nDisplayWidth, settings.m_nDisplayHeight, 0, bar.nHeight,
+                        bar.nExtraRow, settings.m_bControlsOverDemo, settings.m_bKeepAspect);
     MeasurePicture();
     m_timeline.StartMainTimeline();
     m_controlBar.Prepare();

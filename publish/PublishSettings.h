@@ -1,6 +1,7 @@
 // What the publish dialogs hold, read once by the publisher at the start of a publish.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -27,8 +28,21 @@ struct CPublishSettings {
     int32_t m_nBorderWidth = 0;          // "Border width:"
     uint32_t m_crWebPage = 0xFFFFFF;     // "Web Page Color", 0x00BBGGRR
 
-    bool m_bControlBar = true;
-    int32_t m_nControlBarStyle = 0;
+    bool m_bControlBar = true;       // "Include controls"
+    int32_t m_nControlBarStyle = 7;  // "Vista Glass"; see EBarStyle
+    bool m_bShowInfo = true;         // "Show Info"
+    bool m_bShowTime = true;         // "Time"
+    bool m_bVolume = false;          // "Volume"
+    bool m_bStopEnd = false;         // "Stop/End"
+    // "Symbol", "Edge", "Button", "Over", "Down", "Panel" (0x00BBGGRR); "Midnight" at first.
+    std::array<uint32_t, 6> m_crControlBar = {0xFFFFFF, 0x000000, 0x000000,
+                                              0xFF8080, 0xFF5A5A, 0x000000};
+    std::string m_strInfoPicture;  // the information panel's picture file
+    // A movie with sound waits on the start button even when "Add play button at start" is
+    // off: the viewer's first click is what lets the browser play the sound.
+    bool m_bStartButtonForSound = true;
+    bool m_bContinuePlaying = false;   // "Continue Playing": a seek plays on
+    bool m_bSecureLoad = false;        // hold the movie while a hotspot's movie loads
     bool m_bControlsOverDemo = false;  // "Controls Over Demo"
     bool m_bKeepAspect = true;         // the preview's keep-aspect switch
     bool m_bZoomBeforeFrame = true;    // "Zoom Before Frame": a zoom ends as its frame starts

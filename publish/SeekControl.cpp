@@ -23,8 +23,10 @@ CScriptBuilder PlayOn(const std::string& target) {
 
 }  // namespace
 
-void AddSeekScript(CSwfMovie& timeline, uint32_t frame, const std::vector<uint32_t>& starts,
-                   uint32_t firstSplit) {
+namespace {
+
+// Stops the playing segment and goes to "/control:position" in the segment that holds it.
+CScriptBuilder SeekBody(const std::vector<uint32_t>& starts, uint32_t firstSplit) {
     // The position lies in the main timeline's own frames.
     CScriptBuilder choice;
     choice.Set("playing_movie", "../").Set("start_frame", "0");
@@ -52,13 +54,40 @@ void AddSeekScript(CSwfMovie& timeline, uint32_t frame, const std::vector<uint32
     }
 
     CScriptBuilder seek;
-    seek.Set("seek_flag", "0");
     seek.TargetOf("playing_movie").Stop().Target("");
     seek.Set("/control:playing", "0");
     seek.List().Append(std::move(choice.List()));
+    return seek;
+}
 
+}  // namespace
+
+void AddSeekScript(CSwfMovie& timeline, uint32_t frame, const std::vector<uint32_t>& starts,
+                   uint32_t firstSplit, std::optional<SSeekThumb> thumb) {
+    CScriptBuilder requested;
+    requested.Set("seek_flag", "0");
+    requested.List().Append(std::move(SeekBody(starts, firstSplit).List()));
+    if (!thumb) {
+        CScriptBuilder script;
+        script.IfSet("seek_flag", std::move(requested));
+        script.AddTo(timeline.GetFrame(frame));
+        return;
+    }
+    // The frame under the dragged thumb, at least the first.
+    CScriptBuilder dragged;
+    dragged.Push("position").PushInt(int32_t(thumb->nTotalFrames));
+    dragged.Push("thumb").PushInt(0).Code(kActionGetProperty).Code(kActionMultiply);
+    dragged.List().Add(CSwfActionPush::Float(thumb->fTravel > 0 ? thumb->fTravel : 1));
+    dragged.Code(kActionDivide).Code(kActionToInteger).Code(kActionSetVariable);
+    CScriptBuilder first;
+    first.Set("position", "1");
+    dragged.Get("position").PushInt(1).Code(kActionLess).IfTrue(std::move(first));
+    dragged.List().Append(std::move(SeekBody(starts, firstSplit).List()));
+
+    CScriptBuilder idle;
+    idle.IfSet("seek_flag", std::move(requested));
     CScriptBuilder script;
-    script.IfSet("seek_flag", std::move(seek));
+    script.Get("thumb:movethumb").IfElse(std::move(dragged), std::move(idle));
     script.AddTo(timeline.GetFrame(frame));
 }
 

@@ -13,4 +13,6 @@ void ApplyProgramPublishSettings(const CAppSettings& config, const CProgramState
     settings.m_nNoiseFilter = uint32_t(std::max(0, config.m_nNoiseFilter));
     settings.m_nZoomPanRate = config.m_nZoomPanRate;
     settings.m_strTempFolder = config.m_strTempDirectory;
+    settings.m_bContinuePlaying = config.m_bContinuePlaying;
+    settings.m_bSecureLoad = config.m_bSecureLoad;
 }
