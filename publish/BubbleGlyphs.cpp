@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <set>
 #include <vector>
 
@@ -94,11 +95,26 @@ std::vector<SSwfGlyph> GlyphsOf(const CBubbleFont& font, std::u16string_view tex
 
 std::unique_ptr<CSwfFont> MakeEmbeddedFont(const CBubbleFont& font, const std::string& name,
                                            bool italic, bool bold, std::u16string_view text) {
-    auto result = std::make_unique<CSwfFont>(name, italic, bold);
     if (!font.IsValid()) {
-        return result;
+        return std::make_unique<CSwfFont>(name, italic, bold);
     }
     std::vector<SSwfGlyph> glyphs = GlyphsOf(font, text);
+    // The player finds a field's font by its name, so fonts with other glyphs need other names;
+    // a name made from the glyphs keeps equal fonts equal and the movie the same every publish.
+    uint32_t digest = 2166136261u;
+    auto mix = [&digest](uint32_t value) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            digest = (digest ^ ((value >> shift) & 0xFF)) * 16777619u;
+        }
+    };
+    for (const SSwfGlyph& glyph : glyphs) {
+        mix(glyph.code);
+        mix(uint32_t(glyph.advance));
+        mix(uint32_t(glyph.steps.size()));
+    }
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, " %08x", digest);
+    auto result = std::make_unique<CSwfFont>(name + suffix, italic, bold);
     qreal ascent = 0, descent = 0, leading = 0;
     font.Metrics(kSwfFontEm, &ascent, &descent, &leading);
     result->SetGlyphs(std::move(glyphs),

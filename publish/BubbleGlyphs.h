@@ -17,7 +17,7 @@ class CSwfFont;
 // and advance as the bubble font draws and measures it.
 std::vector<SSwfGlyph> GlyphsOf(const CBubbleFont& font, std::u16string_view text);
 
-// A font named `name` with the glyphs of every character of `text` (characters outside the
+// A font named `name` and a tag of its glyphs, with the glyphs of every character of `text` (characters outside the
 // 16-bit range are left out: the font's code table cannot hold them). Without a usable bubble
 // font the result is a device font of that name.
 std::unique_ptr<CSwfFont> MakeEmbeddedFont(const CBubbleFont& font, const std::string& name,

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "editor/bubble/BubbleDraw.h"
@@ -258,7 +259,11 @@ TEST_F(BubblePlayerTest, EveryStyleLooksLikeThePreview) {
     for (uint8_t style = 0; style <= kBubblePlaqueTransparent; ++style) {
         Background(rec, colours[style]);
         CFrameInfo& frame = rec.Capture(0, 0, kW - 1, kH - 1, 100);
-        SetBubble(frame, u"Open the File menu\nand choose Save As", 150 + style * 4, 100, style);
+        // Each bubble has a character of its own: its digit.
+        SetBubble(frame,
+                  u"Step " + std::u16string(1, char16_t(u'0' + style)) +
+                      u": open the File\nmenu and choose Save As",
+                  150 + style * 4, 100, style);
         if (style == kBubbleRound || style == kBubbleSquare || style == kBubblePanel ||
             style == kBubblePanelTransparent) {
             frame.m_nPointerX = 40;
@@ -271,7 +276,24 @@ TEST_F(BubblePlayerTest, EveryStyleLooksLikeThePreview) {
     ASSERT_TRUE(rec.Finish());
     const SPublished pub = PublishMovie(rec, m_Prompter, m_Dir.File("styles"));
     ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
-    ExpectCleanParse(CSwfJudges::Parse(pub.movie));
+    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+    ExpectCleanParse(parsed);
+    // The player finds a field's font by name: fonts with other glyphs have other names.
+    std::map<QString, int> glyphsByName;
+    std::function<void(const QJsonArray&)> fonts = [&](const QJsonArray& tags) {
+        for (const QJsonValue& tag : tags) {
+            const QJsonObject object = tag.toObject();
+            if (object["tag"].toString() == "DefineFont2") {
+                const QString name = object["fontName"].toString();
+                const int glyphs = object["glyphs"].toInt();
+                EXPECT_EQ(glyphsByName.emplace(name, glyphs).first->second, glyphs)
+                    << name.toStdString();
+            }
+            fonts(object["tags"].toArray());
+        }
+    };
+    fonts(parsed.json["tags"].toArray());
+    EXPECT_EQ(glyphsByName.size(), 7u);
 
     std::vector<double> at;
     for (int i = 0; i < 7; ++i) {
