@@ -277,7 +277,7 @@ void CRecordingController::CloseProgramUnsaved() {
 }
 
 void CRecordingController::BuildMenus(QMenuBar& menuBar) {
-    QMenu* pMenu = menuBar.addMenu("&Recording");
+    QMenu* pMenu = menuBar.addMenu("Recordin&g");
     QAction* pOptions = pMenu->addAction("Recording Options...");
     pOptions->setObjectName("recordingOptionsAction");
     connect(pOptions, &QAction::triggered, this, &CRecordingController::EditOptions);

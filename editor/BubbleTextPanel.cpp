@@ -21,6 +21,7 @@ void CBubbleTextPanel::ShowText(const std::u16string& text, bool bWrap, int nAli
     shown.replace("\r\n", "\n");
     shown.replace('\r', '\n');
     if (shown != toPlainText()) {
+        // Undo in the box belongs to the text it shows.
         setPlainText(shown);
     }
     setLineWrapMode(bWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
@@ -32,8 +33,6 @@ void CBubbleTextPanel::ShowText(const std::u16string& text, bool bWrap, int nAli
                         : nAlign == kAlignRight ? Qt::AlignRight
                                                 : Qt::AlignHCenter);
     document()->setDefaultTextOption(option);
-    // Undo in the box belongs to one frame's text.
-    document()->clearUndoRedoStacks();
     m_bShowing = false;
 }
 

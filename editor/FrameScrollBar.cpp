@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <algorithm>
 
 CFrameScrollBar::CFrameScrollBar(QWidget* pParent) : QScrollBar(Qt::Horizontal, pParent) {
     setToolTip(
@@ -34,7 +35,7 @@ void CFrameScrollBar::paintEvent(QPaintEvent* pEvent) {
     const int nTravel = groove.width() - handle.width();
     const int nLeft = groove.left() + handle.width() / 2;
     const int nMarkWidth =
-        std::max(2, nTravel / static_cast<int>(std::max<uint32_t>(m_nFrames, 1)));
+        std::clamp(nTravel / static_cast<int>(std::max<uint32_t>(m_nFrames, 1)), 2, 16);
     QPainter painter(this);
     for (uint32_t nIndex : m_deleted) {
         const int x =

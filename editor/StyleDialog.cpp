@@ -46,7 +46,7 @@ QComboBox* TargetList(const std::optional<std::string>& current, QWidget* pParen
 
 void PaintSwatch(QPushButton* pButton, int32_t crColor) {
     const QColor colour = ColorFromUser(crColor);
-    pButton->setStyleSheet(QString("background-color: %1; color: %2; min-width: 4em;")
+    pButton->setStyleSheet(QString("background-color: %1; color: %2;")
                                .arg(colour.name())
                                .arg(colour.lightness() > 128 ? "black" : "white"));
 }
@@ -111,6 +111,7 @@ void CStyleDialog::ShowPage(EPage page) {
 
 QPushButton* CStyleDialog::ColorButton(int32_t& crColor) {
     auto* pButton = new QPushButton("Color...", this);
+    pButton->setFixedWidth(96);
     PaintSwatch(pButton, crColor);
     connect(pButton, &QPushButton::clicked, this, [this, pButton, &crColor] {
         const QColor chosen = QColorDialog::getColor(ColorFromUser(crColor), this, "Color");
@@ -305,6 +306,19 @@ QWidget* CStyleDialog::BuildHotspotPage() {
     pImageRow->addWidget(m_pImageSize);
     pImageRow->addWidget(m_pLockAspect);
     pForm->addRow("File:", pImageRow);
+    // The slider and the file that the chosen style uses.
+    auto styled = [this] {
+        const int nStyle = m_pHotspotStyle->currentIndex();
+        const bool bLevel = nStyle == kHotspotShade || nStyle == kHotspotHighlight;
+        m_pThickness->setEnabled(!bLevel);
+        m_pLevel->setEnabled(bLevel);
+        const bool bFile = nStyle == kHotspotImage || nStyle == kHotspotFlashMovie;
+        m_pImage->setEnabled(bFile);
+        m_pImageSize->setEnabled(bFile);
+        m_pLockAspect->setEnabled(bFile);
+    };
+    connect(m_pHotspotStyle, &QComboBox::currentIndexChanged, this, styled);
+    styled();
     return pPage;
 }
 
@@ -315,9 +329,15 @@ QWidget* CStyleDialog::BuildEffectsPage() {
     pForm->addRow("Effect:", m_pEffect);
     m_pEffectDuration = new QSpinBox(pPage);
     m_pEffectDuration->setRange(0, 100000);
-    m_pEffectDuration->setSuffix(" / 100 s");
     m_pEffectDuration->setValue(m_frame.m_nFrameEffectDuration);
-    pForm->addRow("Duration:", m_pEffectDuration);
+    pForm->addRow("Duration (1/100 s):", m_pEffectDuration);
+    // Only the fades, the sweep and the cross fade take time.
+    auto timed = [this] {
+        const int nEffect = m_pEffect->currentIndex();
+        m_pEffectDuration->setEnabled(nEffect >= 1 && nEffect <= 5);
+    };
+    connect(m_pEffect, &QComboBox::currentIndexChanged, this, timed);
+    timed();
     if (m_frame.m_crFrameEffect == -1) {
         m_frame.m_crFrameEffect = m_project.m_crDefaultFrameEffect;
     }
