@@ -22,6 +22,7 @@
 #include "editor/FrameEditCommand.h"
 #include "editor/FrameOverlays.h"
 #include "editor/FrameScrollBar.h"
+#include "editor/MouseEdits.h"
 #include "editor/SpeechDialog.h"
 #include "editor/StyleDialog.h"
 #include "platform/Prompter.h"
@@ -159,6 +160,28 @@ void CEditorController::BuildFrameMenu(QMenuBar& menuBar, QMenu& deletedMenu) {
                  [](CFrameRecord& r) { r.m_bPictureUndone = r.m_bPictureUndone ? 0 : 1; });
         }
     });
+
+    QMenu* pMouse = menuBar.addMenu("Mouse");
+    for (auto [text, command] :
+         {std::pair{"&None", EMouseCommand::kNone},
+          std::pair{"&Down Click", EMouseCommand::kDownClick},
+          std::pair{"&Up Click", EMouseCommand::kUpClick}, std::pair{"&Hide", EMouseCommand::kHide},
+          std::pair{"&Restore", EMouseCommand::kRestore}}) {
+        if (command == EMouseCommand::kHide) {
+            pMouse->addSeparator();
+        }
+        add(pMouse, text, "", [this, command] {
+            const CFrameInfo* pFrame = m_window.ShownFrameRecord();
+            if (pFrame == nullptr) {
+                return;
+            }
+            CFrameRecord trial = *pFrame;
+            // Only a real change is an edit.
+            if (ApplyMouseCommand(trial, command)) {
+                Edit("Mouse", [command](CFrameRecord& r) { ApplyMouseCommand(r, command); });
+            }
+        });
+    }
 
     QMenu* pZoom = menuBar.addMenu("Zoom");
     add(pZoom, "&Zoom to Region", "Alt+X", [this] { SetZoom(kZoomRegion); });
