@@ -25,6 +25,7 @@
 #include "editor/MouseEdits.h"
 #include "editor/SpeechDialog.h"
 #include "editor/StyleDialog.h"
+#include "editor/ZoomDialog.h"
 #include "platform/Prompter.h"
 #include "project/file/ProjectFile.h"
 #include "project/model/BubbleStyle.h"
@@ -187,6 +188,7 @@ void CEditorController::BuildFrameMenu(QMenuBar& menuBar, QMenu& deletedMenu) {
     add(pZoom, "&Zoom to Region", "Alt+X", [this] { SetZoom(kZoomRegion); });
     add(pZoom, "Zoom to &Export Size", "Alt+Y", [this] { SetZoom(kZoomExportSize); });
     add(pZoom, "Zoom &Out", "Alt+N", [this] { SetZoom(kZoomOut); });
+    add(pZoom, "Zoom &Settings...", "", [this] { ShowZoomSettings(); });
     add(pZoom, "Vantazoom (tm)", "Alt+K", [this] { SetZoom(kZoomFollow); });
 }
 
@@ -588,6 +590,29 @@ void CEditorController::SetZoom(int nKind) {
         }
         r.m_bZoom = 1;
     });
+}
+
+void CEditorController::ShowZoomSettings() {
+    const CFrameInfo* pFrame = m_window.ShownFrameRecord();
+    if (pFrame == nullptr) {
+        return;
+    }
+    if (m_pDialog != nullptr) {
+        m_pDialog->raise();
+        m_pDialog->activateWindow();
+        return;
+    }
+    auto* pDialog = new CZoomDialog(*pFrame, m_window.Project().m_nWidth,
+                                    m_window.Project().m_nHeight, &m_window);
+    pDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_pDialog = pDialog;
+    connect(pDialog, &QDialog::finished, this, [this, pDialog](int nResult) {
+        m_pDialog = nullptr;
+        if (nResult == QDialog::Accepted) {
+            Edit("Zoom", [pDialog](CFrameRecord& r) { pDialog->Apply(r); });
+        }
+    });
+    pDialog->open();
 }
 
 void CEditorController::GoToChapter(bool bForward) {

@@ -71,6 +71,7 @@ public:
     void ShowStyle();
     void GoToChapter(bool bForward);
     void SetZoom(int nKind);
+    void ShowZoomSettings();
     void ShowFont();
     void ShowSpeech();
     void ApplyTextFromPanel();
