@@ -154,6 +154,13 @@ void CEditorController::BuildFrameMenu(QMenuBar& menuBar, QMenu& deletedMenu) {
     m_pHideDeletedAction->setCheckable(true);
     deletedMenu.insertAction(pFirstDeleted, m_pHideDeletedAction);
     deletedMenu.insertSeparator(pFirstDeleted);
+    QAction* pHideOthers = add(pEdit, "&Hide Multiple Objects", "Alt+M", [this](bool bHide) {
+        m_bHideOthers = bHide;
+        if (m_window.HasProject()) {
+            m_window.ShowFrame(m_window.ShownFrame());
+        }
+    });
+    pHideOthers->setCheckable(true);
     add(pEdit, "&Undo Edit", "Alt+Z", [this] {
         const CFrameInfo* pFrame = m_window.ShownFrameRecord();
         if (pFrame != nullptr && pFrame->m_pPicture) {
@@ -251,7 +258,12 @@ void CEditorController::ProjectOpened() {
 }
 
 void CEditorController::DrawOverlays(const CFrameInfo& frame, QImage& picture) {
-    m_layout = DrawFrameOverlays(m_window.Project(), frame, picture);
+    SOverlayChoice choice;
+    if (m_bHideOthers) {
+        choice.bHotspot = m_bEditingHotspot;
+        choice.bBubble = !m_bEditingHotspot;
+    }
+    m_layout = DrawFrameOverlays(m_window.Project(), frame, picture, choice);
 }
 
 int32_t CEditorController::StartTime(const CFrameInfo& frame) const {
@@ -343,6 +355,7 @@ void CEditorController::ApplyTextFromPanel() {
     if (m_pText == nullptr || m_window.ShownFrameRecord() == nullptr) {
         return;
     }
+    m_bEditingHotspot = false;
     const std::u16string text = m_pText->Text();
     const std::vector<std::u16string> lines = m_pText->Lines();
     const CDemoProject& project = m_window.Project();
@@ -377,6 +390,7 @@ void CEditorController::ToggleDeleted() {
 
 void CEditorController::ToggleHotspot() {
     const CDemoProject& project = m_window.Project();
+    m_bEditingHotspot = true;
     Edit("Hotspot", [&project](CFrameRecord& r) {
         if (r.HasHotspot()) {
             r.m_bHotspot = 0;
@@ -739,6 +753,8 @@ bool CEditorController::MousePress(QWidget& preview, const QPoint& pos, bool bSh
         return false;
     }
     m_dragStart = at;
+    m_bEditingHotspot = m_dragPart != EDragPart::kBubble && m_dragPart != EDragPart::kPointerTip &&
+                        m_dragPart != EDragPart::kNewPointer;
     m_dragBefore = *pFrame;
     m_pDragFrame = pFrame;
     return true;

@@ -102,6 +102,9 @@ private:
     std::optional<CBubbleLayout> m_layout;
     bool m_bHideDeleted = false;
     bool m_bShowingText = false;
+    // "&Hide Multiple Objects": only the overlay being edited is shown.
+    bool m_bHideOthers = false;
+    bool m_bEditingHotspot = false;
 
     // A drag on the preview.
     EDragPart m_dragPart = EDragPart::kNone;

@@ -78,14 +78,14 @@ void DrawHotspot(const CFrameInfo& frame, QImage& picture) {
 }
 
 std::optional<CBubbleLayout> DrawFrameOverlays(const CDemoProject& project, const CFrameInfo& frame,
-                                               QImage& picture) {
+                                               QImage& picture, SOverlayChoice choice) {
     // "Place hotspot over text" puts the hotspot on top of the bubble.
     const bool bHotspotOnTop = frame.m_bHotspotOverText != 0;
-    if (!bHotspotOnTop) {
+    if (!bHotspotOnTop && choice.bHotspot) {
         DrawHotspot(frame, picture);
     }
     std::optional<CBubbleLayout> layout;
-    if (frame.HasTalkBubble()) {
+    if (frame.HasTalkBubble() && choice.bBubble) {
         SBubbleView view;
         view.nShownWidth = picture.width();
         view.nShownHeight = picture.height();
@@ -95,7 +95,7 @@ std::optional<CBubbleLayout> DrawFrameOverlays(const CDemoProject& project, cons
         view.nPanOriginY = frame.m_nPanY;
         layout = DrawBubble(project, frame, view, picture);
     }
-    if (bHotspotOnTop) {
+    if (bHotspotOnTop && choice.bHotspot) {
         DrawHotspot(frame, picture);
     }
     return layout;

@@ -10,10 +10,16 @@
 class CDemoProject;
 class CFrameInfo;
 
+// Which overlays are drawn; the editor can show only the one being edited.
+struct SOverlayChoice {
+    bool bHotspot = true;
+    bool bBubble = true;
+};
+
 // Draws the frame's hotspot and talk bubble onto `picture`, the frame's composed picture at the
 // recorded size. Returns the bubble's layout when the frame has a bubble.
 std::optional<CBubbleLayout> DrawFrameOverlays(const CDemoProject& project, const CFrameInfo& frame,
-                                               QImage& picture);
+                                               QImage& picture, SOverlayChoice choice = {});
 
 // Draws only the hotspot of the frame.
 void DrawHotspot(const CFrameInfo& frame, QImage& picture);

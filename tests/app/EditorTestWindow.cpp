@@ -385,6 +385,21 @@ TEST_F(EditorTestWindow, AuthoredOverlaysAreSavedUndoneAndShownAgain) {
     Press({kAlt, 'h'});
     Settle(300);
     Shoot(reopened, "editor-bubble-hotspot");
+    // "Hide Multiple Objects" leaves only the hotspot just added; pressed again, both show.
+    const QImage both = reopened.Preview()->Picture();
+    const std::string raw2 = m_dir.File("raw2.png");
+    ASSERT_EQ(WaitForExit(SpawnProgram({QUILLO_BIN, "frame", project, "2", raw2}, {}), 60), 0);
+    const QImage recorded2(QString::fromStdString(raw2));
+    const CFrameInfo& shownFrame = *reopened.Project().FrameAt(1);
+    const QPoint bubble(shownFrame.m_nBubbleX, shownFrame.m_nBubbleY);
+    const QPoint hotspotEdge(shownFrame.m_rcHotspot.left + 1,
+                             (shownFrame.m_rcHotspot.top + shownFrame.m_rcHotspot.bottom) / 2);
+    ASSERT_NE(both.pixel(bubble), recorded2.pixel(bubble));
+    Press({kAlt, 'm'});
+    EXPECT_EQ(reopened.Preview()->Picture().pixel(bubble), recorded2.pixel(bubble));
+    EXPECT_EQ(reopened.Preview()->Picture().pixel(hotspotEdge), both.pixel(hotspotEdge));
+    Press({kAlt, 'm'});
+    EXPECT_EQ(reopened.Preview()->Picture(), both);
     prompter.QueueAnswer(EMsgAnswer::No);
     reopened.close();
 }
