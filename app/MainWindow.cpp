@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <cstdio>
 #include <filesystem>
@@ -23,11 +24,13 @@
 
 #include "app/CaptureController.h"
 #include "app/CrashSave.h"
+#include "app/EditorController.h"
 #include "app/FramePreview.h"
 #include "app/ProjectOpsController.h"
 #include "app/RecordingController.h"
 #include "app/RecoveryDialog.h"
 #include "app/WindowPlacement.h"
+#include "editor/FrameScrollBar.h"
 #include "platform/DiskSpace.h"
 #include "platform/LocalHttpServer.h"
 #include "platform/Prompter.h"
@@ -83,7 +86,8 @@ CMainWindow::CMainWindow(CSettingsFiles& settings, SCommandLine commandLine, IPr
       m_recent(settings.m_state.m_recentFiles),
       m_pProject(std::make_unique<CDemoProject>()),
       m_pCapture(std::make_unique<CCaptureController>(*this)),
-      m_pProjectOps(std::make_unique<CProjectOpsController>(*this)) {
+      m_pProjectOps(std::make_unique<CProjectOpsController>(*this)),
+      m_pEditor(std::make_unique<CEditorController>(*this)) {
     setWindowTitle("Quillo");
     BuildMenus();
     m_pRecording = std::make_unique<CRecordingController>(*this);
@@ -98,6 +102,8 @@ CMainWindow::CMainWindow(CSettingsFiles& settings, SCommandLine commandLine, IPr
     m_pStack->addWidget(BuildProjectView());
     pLayout->addWidget(m_pStack, 1);
     setCentralWidget(pCentral);
+    m_pEditor->BuildMenus(*menuBar(), *m_pFileMenu, m_pSaveAction, *m_pProjectOps->DeletedMenu());
+    statusBar()->addWidget(m_pEditor->PositionLabel());
     resize(800, 600);
     m_playTimer.setSingleShot(true);
     connect(&m_playTimer, &QTimer::timeout, this, &CMainWindow::OnPlayTick);
@@ -119,7 +125,7 @@ void CMainWindow::BuildMenus() {
     m_pSaveAction->setEnabled(false);
     connect(m_pSaveAction, &QAction::triggered, this, [this] {
         if (m_bHasProject && m_pFile->Save()) {
-            m_bModified = false;
+            SetModified(false);
             AddRecent(m_pProject->m_pszFileName);
         }
     });
@@ -128,7 +134,7 @@ void CMainWindow::BuildMenus() {
     connect(m_pShowDemoAction, &QAction::triggered, this, &CMainWindow::ShowDemo);
     m_pRecentSeparator = m_pFileMenu->addSeparator();
     m_pFileMenu->addSeparator();
-    m_pExitAction = m_pFileMenu->addAction("E&xit");
+    m_pExitAction = m_pFileMenu->addAction("&Exit");
     connect(m_pExitAction, &QAction::triggered, this, &QWidget::close);
     m_pProjectOps->BuildMenus(*menuBar(), *m_pFileMenu, m_pRecentSeparator);
 }
@@ -157,9 +163,14 @@ QWidget* CMainWindow::BuildProjectView() {
     auto* pView = new QWidget(m_pStack);
     auto* pLayout = new QVBoxLayout(pView);
     pLayout->setContentsMargins(0, 0, 0, 0);
+    auto* pEditRow = new QHBoxLayout;
     m_pPreview = new CFramePreview(pView);
-    pLayout->addWidget(m_pPreview, 1);
-    m_pFrameBar = new QScrollBar(Qt::Horizontal, pView);
+    m_pEditor->WatchPreview(*m_pPreview);
+    pEditRow->addWidget(m_pPreview, 1);
+    pEditRow->addWidget(m_pEditor->BuildSidePanel(pView));
+    pLayout->addLayout(pEditRow, 1);
+    m_pFrameBar = new CFrameScrollBar(pView);
+    m_pEditor->SetScrollBar(*m_pFrameBar);
     connect(m_pFrameBar, &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_bUpdating) {
             ShowFrame(static_cast<uint32_t>(value));
@@ -354,14 +365,16 @@ bool CMainWindow::OpenProject(const std::string& fileName) {
 
 void CMainWindow::ShowProject() {
     m_bHasProject = true;
-    m_bModified = false;
+    SetModified(false);
+    m_pEditor->ProjectOpened();
     m_pCompositor = std::make_unique<CFrameCompositor>(*m_pProject);
     m_pCompositor->SetSources(m_pFile->StreamSources());
     RegisterFollowingPictures(*m_pProject, *m_pCompositor);
     m_pSaveAction->setEnabled(true);
     m_pShowDemoAction->setEnabled(true);
+    // "[*]" is where the modified mark shows.
     setWindowTitle(QString::fromStdString(fs::path(m_pProject->m_pszFileName).filename().string()) +
-                   " - Quillo");
+                   "[*] - Quillo");
     m_bUpdating = true;
     m_pFrameBar->setRange(0, static_cast<int>(std::max<uint32_t>(m_pProject->FrameCount(), 1) - 1));
     m_pFrameBar->setPageStep(std::max(1, static_cast<int>(m_pProject->FrameCount() / 10)));
@@ -373,6 +386,24 @@ void CMainWindow::ShowProject() {
     }
     FillRecentFiles();
     ShowFrame(0);
+    m_pPreview->setFocus();
+}
+
+void CMainWindow::SetModified(bool bModified) {
+    m_bModified = bModified;
+    setWindowModified(bModified);
+}
+
+void CMainWindow::SavedAs() {
+    SetModified(false);
+    AddRecent(m_pProject->m_pszFileName);
+    m_settings.m_state.m_strLastProjectFolder = ProjectFolder();
+    setWindowTitle(QString::fromStdString(fs::path(m_pProject->m_pszFileName).filename().string()) +
+                   "[*] - Quillo");
+}
+
+QScrollBar* CMainWindow::FrameBar() const {
+    return m_pFrameBar;
 }
 
 void CMainWindow::ReloadFrames() {
@@ -394,9 +425,14 @@ void CMainWindow::ShowFrame(uint32_t nIndex) {
     if (picture.m_nWidth > 0 && picture.m_nHeight > 0) {
         const QImage view(reinterpret_cast<const uchar*>(picture.m_Pixels.data()), picture.m_nWidth,
                           picture.m_nHeight, picture.m_nWidth * 4, QImage::Format_RGB32);
-        m_pPreview->SetPicture(view.copy());
+        QImage shown = view.copy();
+        if (const CFrameInfo* pFrame = m_pCompositor->CurrentFrame()) {
+            m_pEditor->DrawOverlays(*pFrame, shown);
+        }
+        m_pPreview->SetPicture(std::move(shown));
     }
     UpdateFrameInfo();
+    m_pEditor->FrameShown();
 }
 
 uint32_t CMainWindow::ShownFrame() const {
@@ -451,7 +487,7 @@ void CMainWindow::SetShownDuration(int32_t nHundredths) {
         return;
     }
     pFrame->m_nDuration = nHundredths;
-    m_bModified = true;
+    SetModified(true);
     UpdateFrameInfo();
 }
 
@@ -583,9 +619,7 @@ bool CMainWindow::SaveSettings() {
 }
 
 void CMainWindow::keyPressEvent(QKeyEvent* pEvent) {
-    if (m_bHasProject && (pEvent->key() == Qt::Key_Right || pEvent->key() == Qt::Key_Left)) {
-        const uint32_t n = ShownFrame();
-        ShowFrame(pEvent->key() == Qt::Key_Right ? n + 1 : (n == 0 ? 0 : n - 1));
+    if (m_pEditor->HandleNavigationKey(*pEvent)) {
         return;
     }
     QMainWindow::keyPressEvent(pEvent);
@@ -615,7 +649,7 @@ void CMainWindow::closeEvent(QCloseEvent* pEvent) {
                 return;
             }
         }
-        m_bModified = false;
+        SetModified(false);
     }
     if (m_bHasProject) {
         m_pFile->LeaveProject();

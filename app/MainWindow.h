@@ -21,6 +21,8 @@
 #include "recording/RecorderWindow.h"
 
 class CCaptureController;
+class CEditorController;
+class CFrameScrollBar;
 class CCaptureFrameWnd;
 class CLocalHttpServer;
 class CDemoProject;
@@ -64,7 +66,7 @@ public:
     CDemoProject& Project() { return *m_pProject; }
     CFramePreview* Preview() const { return m_pPreview; }
     QMenu* FileMenu() const { return m_pFileMenu; }
-    QScrollBar* FrameBar() const { return m_pFrameBar; }
+    QScrollBar* FrameBar() const;
     QString FrameText() const;
     // The capture choices: the frame window of the two window modes and the mode, monitor and
     // pan choice.
@@ -110,7 +112,10 @@ public:
     CFrameCompositor* Compositor() const { return m_pCompositor.get(); }
     // The shown frame of the open project, if any.
     CFrameInfo* ShownFrameRecord() const;
-    void MarkModified() { m_bModified = true; }
+    void MarkModified() { SetModified(true); }
+    // The open project was saved under another name and is now that file.
+    void SavedAs();
+    CEditorController& Editor() { return *m_pEditor; }
     // The frame list changed under the compositor: it takes it in again and the project's
     // current frame is shown.
     void ReloadFrames();
@@ -137,6 +142,7 @@ private:
     void ShowProject();
     void OnPlayTick();
     void UpdateFrameInfo();
+    void SetModified(bool bModified);
     std::string ProjectStem() const;
     std::string ProjectFolder() const;
     // "&Show Demo" (MainWindowShowDemo.cpp): serves the project's published page on 127.0.0.1
@@ -162,6 +168,7 @@ private:
     std::unique_ptr<CRecordingController> m_pRecording;
     std::unique_ptr<CCaptureController> m_pCapture;
     std::unique_ptr<CProjectOpsController> m_pProjectOps;
+    std::unique_ptr<CEditorController> m_pEditor;
     // Serves the shown demo until the program ends.
     std::unique_ptr<CLocalHttpServer> m_pDemoServer;
 
@@ -176,7 +183,7 @@ private:
     QPushButton* m_pEditButton = nullptr;
     QStackedWidget* m_pStack = nullptr;
     CFramePreview* m_pPreview = nullptr;
-    QScrollBar* m_pFrameBar = nullptr;
+    CFrameScrollBar* m_pFrameBar = nullptr;
     QLabel* m_pFrameLabel = nullptr;
     QLabel* m_pDurationLabel = nullptr;
     QSpinBox* m_pDurationEdit = nullptr;

@@ -8,6 +8,7 @@
 
 #include "app/ApplyToFollowingDialog.h"
 #include "app/CombineDialog.h"
+#include "app/EditorController.h"
 #include "app/MainWindow.h"
 #include "platform/Prompter.h"
 #include "project/file/ProjectFile.h"
@@ -42,6 +43,9 @@ SFrameEditHooks EditHooks(CMainWindow& window) {
     SFrameEditHooks hooks;
     hooks.pCompositor = window.Compositor();
     hooks.markModified = [&window] { window.MarkModified(); };
+    hooks.renumberHistory = [&window](int32_t nInserted) {
+        window.Editor().Navigator().RenumberAfterInsert(nInserted);
+    };
     return hooks;
 }
 
@@ -67,11 +71,12 @@ void CProjectOpsController::BuildMenus(QMenuBar& menuBar, QMenu& fileMenu, QActi
     connect(&fileMenu, &QMenu::aboutToShow, this,
             [this, pDefaults] { pDefaults->setEnabled(m_window.HasProject()); });
 
-    QMenu* pFrameMenu = menuBar.addMenu("F&rame");
+    QMenu* pFrameMenu = menuBar.addMenu("Frame");
     QAction* pDuplicate = pFrameMenu->addAction("Insert &Duplicate Frame");
     pDuplicate->setShortcut(QKeySequence("Alt+D"));
     connect(pDuplicate, &QAction::triggered, this, &CProjectOpsController::InsertDuplicateFrame);
     QMenu* pDeleted = pFrameMenu->addMenu("De&leted Frames");
+    m_pDeletedMenu = pDeleted;
     QAction* pRemove = pDeleted->addAction("&Remove...");
     connect(pRemove, &QAction::triggered, this, &CProjectOpsController::RemoveDeleted);
 

@@ -21,6 +21,8 @@ public:
 
     // Adds "Combine" to the File menu before `pBefore` and the "F&rame" menu to the menu bar.
     void BuildMenus(QMenuBar& menuBar, QMenu& fileMenu, QAction* pBefore);
+    // The "De&leted Frames" menu, for the editor's entries beside "&Remove...".
+    QMenu* DeletedMenu() const { return m_pDeletedMenu; }
     // Without the grabber plug-in the file is opened as a project.
     void ImportVideoFile(const std::string& fileName);
 
@@ -35,5 +37,6 @@ private:
     void LoadShownEffect();
 
     CMainWindow& m_window;
-    std::string m_effectFolder;  // where the last effect file was saved or loaded
+    std::string m_effectFolder;
+    QMenu* m_pDeletedMenu = nullptr;  // where the last effect file was saved or loaded
 };

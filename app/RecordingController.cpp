@@ -214,9 +214,10 @@ void CRecordingController::ShowHint(EHint hint) {
     } else if (state.m_bCreatingHint) {
         bool bAgain = true;
         ShowHintDialog(&m_window, "Creating your demo...",
-                       "Click on the 'Create' button to compress and export your demo to the "
-                       "Adobe Flash format. The demo can be viewed on any web browser with a "
-                       "Flash player installed.",
+                       "Save your demo, then run 'quillo publish' with its project file (for "
+                       "example: quillo publish demo.lumo --html) to compress and export it as a "
+                       "Flash movie with its web page. \"Show Demo\" in the File menu opens the "
+                       "published page in your web browser.",
                        bAgain);
         state.m_bCreatingHint = bAgain ? 1 : 0;
     }
@@ -276,7 +277,7 @@ void CRecordingController::CloseProgramUnsaved() {
 }
 
 void CRecordingController::BuildMenus(QMenuBar& menuBar) {
-    QMenu* pMenu = menuBar.addMenu("&Recording");
+    QMenu* pMenu = menuBar.addMenu("Recordin&g");
     QAction* pOptions = pMenu->addAction("Recording Options...");
     pOptions->setObjectName("recordingOptionsAction");
     connect(pOptions, &QAction::triggered, this, &CRecordingController::EditOptions);

@@ -1,6 +1,6 @@
 // `quillo frame FILE.lumo N OUT.png [--overlays]`: the full picture of frame N (1-based) as the
 // compositor rebuilds it, edited pictures and cursor included; with --overlays also the frame's
-// talk bubble as the editor's preview shows it.
+// hotspot and talk bubble as the editor's preview shows them.
 #include <QImage>
 #include <charconv>
 #include <cstring>
@@ -9,16 +9,16 @@
 #include "cli/OpenedProject.h"
 #include "cli/PngFile.h"
 #include "cli/Subcommands.h"
-#include "editor/bubble/BubbleDraw.h"
+#include "editor/FrameOverlays.h"
 #include "editor/bubble/BubbleGui.h"
 #include "project/file/FrameCheck.h"
 
 namespace {
 
-// Draws the frame's talk bubble over its picture, at the recorded size.
+// Draws the frame's hotspot and talk bubble over its picture, at the recorded size.
 bool DrawOverlays(const CDemoProject& project, const CFrameInfo& frame,
                   std::vector<uint32_t>& pixels, int32_t nWidth, int32_t nHeight) {
-    if (!frame.HasTalkBubble()) {
+    if (!frame.HasTalkBubble() && !frame.HasHotspot()) {
         return true;
     }
     if (!EnsureBubbleGui()) {
@@ -31,14 +31,7 @@ bool DrawOverlays(const CDemoProject& project, const CFrameInfo& frame,
             row[x] = pixels[static_cast<std::size_t>(y) * nWidth + x] | 0xFF000000u;
         }
     }
-    SBubbleView view;
-    view.nShownWidth = nWidth;
-    view.nShownHeight = nHeight;
-    view.nRecordedWidth = project.m_nWidth;
-    view.nRecordedHeight = project.m_nHeight;
-    view.nPanOriginX = frame.m_nPanX;
-    view.nPanOriginY = frame.m_nPanY;
-    DrawBubble(project, frame, view, image);
+    DrawFrameOverlays(project, frame, image);
     for (int32_t y = 0; y < nHeight; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
         for (int32_t x = 0; x < nWidth; ++x) {

@@ -79,19 +79,35 @@ std::vector<std::string> Flags(const CFrameInfo& f) {
 struct SOverlay {
     std::string kind;
     std::string text;
+    // Further members of the overlay's JSON object, each after ", ".
+    std::string json;
 };
 
 std::vector<SOverlay> Overlays(const CFrameInfo& f) {
     std::vector<SOverlay> out;
     if (f.HasTalkBubble()) {
-        out.push_back({"bubble", f.m_pText ? Utf16ToUtf8(*f.m_pText) : std::string()});
+        char json[160];
+        std::snprintf(json, sizeof json,
+                      ", \"style\": %d, \"x\": %d, \"y\": %d, \"shadow\": %s, "
+                      "\"underline\": %s, \"pointer\": %s",
+                      f.m_nBubbleStyle, f.m_nBubbleX, f.m_nBubbleY, f.m_bShadow ? "true" : "false",
+                      f.m_bUnderline ? "true" : "false",
+                      f.m_nPointerX != kNoPointer ? "true" : "false");
+        out.push_back({"bubble", f.m_pText ? Utf16ToUtf8(*f.m_pText) : std::string(), json});
     }
     if (f.HasHotspot()) {
         char rc[80];
         std::snprintf(rc, sizeof rc, "style %d at %d,%d-%d,%d", f.m_nHotspotStyle,
                       f.m_rcHotspot.left, f.m_rcHotspot.top, f.m_rcHotspot.right,
                       f.m_rcHotspot.bottom);
-        out.push_back({"hotspot", rc});
+        char json[160];
+        std::snprintf(json, sizeof json,
+                      ", \"goTo\": %d, \"url\": %s, \"waitsForClick\": %s, \"showUntil\": %d",
+                      f.m_bHotspotGoto ? f.m_nHotspotGotoFrame : 0,
+                      f.m_bHotspotUrl ? "true" : "false",
+                      f.HotspotWaitsForClick() ? "true" : "false",
+                      f.m_bHotspotShowUntil ? f.m_nHotspotUntilFrame : 0);
+        out.push_back({"hotspot", rc, json});
     }
     if (f.HasChapter()) {
         out.push_back({"chapter", Utf16ToUtf8(*f.m_pChapter)});
@@ -175,7 +191,7 @@ int RunInfo(std::span<const std::string> args) {
             std::vector<std::string> overlays;
             for (const auto& o : Overlays(*f)) {
                 overlays.push_back("{\"kind\": " + Json(o.kind) + ", \"text\": " + Json(o.text) +
-                                   "}");
+                                   o.json + "}");
             }
             std::snprintf(line, sizeof line,
                           "%s\n    {\"number\": %u, \"duration\": %d, \"recordedDuration\": %d, "

@@ -253,7 +253,7 @@ protected:
 
     QMenu* FrameMenu() {
         for (QAction* pMenu : m_window->menuBar()->actions()) {
-            if (pMenu->text() == "F&rame") {
+            if (pMenu->text() == "Frame") {
                 return pMenu->menu();
             }
         }

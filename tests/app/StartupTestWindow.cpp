@@ -319,8 +319,13 @@ TEST_F(WindowTest, RecoverModeTurnsOpenIntoRecoveryOfTheChosenFile) {
     auto startup = Start({"-Recover", m_project});
     auto window = Window(*startup, {[](SRecoveryOptions&) { return true; }, {}});
     EXPECT_FALSE(window->HasProject());
-    QAction* pOpen = window->FileMenu()->actions().front();
-    EXPECT_EQ(pOpen->text(), "Recover Quillo movie...");
+    QAction* pOpen = nullptr;
+    for (QAction* pAction : window->FileMenu()->actions()) {
+        if (pAction->text() == "Recover Quillo movie...") {
+            pOpen = pAction;
+        }
+    }
+    ASSERT_NE(pOpen, nullptr);
     auto* pEdit = window->findChild<QPushButton*>("editButton");
     ASSERT_NE(pEdit, nullptr);
     EXPECT_EQ(pEdit->text(), "Recover Demo");
