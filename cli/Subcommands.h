@@ -27,4 +27,5 @@ int RunRecover(std::span<const std::string> args);
 int RunPublish(std::span<const std::string> args);
 int RunShow(std::span<const std::string> args);
 int RunSpeak(std::span<const std::string> args);
+int RunSpell(std::span<const std::string> args);
 int RunSound(std::span<const std::string> args);
