@@ -57,6 +57,10 @@ std::span<const SCommand> AllCommands() {
         SCommand{"speak", "TEXT OUT.wav [--voice V] [--markup]",
                  "render TEXT as speech into a WAV file (--markup: TEXT is marked-up speech)",
                  false, RunSpeak},
+        SCommand{"spell", "TEXT [--lang L]",
+                 "spell-check a talk-bubble text: each unknown word with its suggestions (exit "
+                 "status 1), or \"No spelling errors found.\"",
+                 false, RunSpell},
         SCommand{"publish",
                  "FILE.lumo [-o OUTBASE] [--fps N] [--quality small|appearance] [--loop] "
                  "[--no-controls] [--scheme NAME] [--html] [--exe] [--scorm] [--zip]",

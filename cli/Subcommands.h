@@ -29,4 +29,5 @@ int RunPublish(std::span<const std::string> args);
 int RunSchemes(std::span<const std::string> args);
 int RunShow(std::span<const std::string> args);
 int RunSpeak(std::span<const std::string> args);
+int RunSpell(std::span<const std::string> args);
 int RunSound(std::span<const std::string> args);

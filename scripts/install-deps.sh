@@ -17,6 +17,8 @@ PACKAGES=(
   # talk bubbles: fonts the stored faces map to, and the speech engine with its playback
   libfontconfig-dev fonts-liberation2 fonts-liberation fonts-dejavu-core
   libespeak-ng-dev espeak-ng-data libpulse-dev sox pulseaudio
+  # spell checking of talk-bubble text
+  libhunspell-dev hunspell-en-us
   # sound decoding
   libswresample-dev
   # test services and judges
