@@ -406,14 +406,21 @@ void CEditorController::ToggleHotspot() {
     });
 }
 
+bool CEditorController::RaiseOpenDialog() {
+    if (m_pDialog == nullptr) {
+        return false;
+    }
+    m_pDialog->raise();
+    m_pDialog->activateWindow();
+    return true;
+}
+
 void CEditorController::EditChapter() {
     const CFrameInfo* pFrame = m_window.ShownFrameRecord();
     if (pFrame == nullptr) {
         return;
     }
-    if (m_pDialog != nullptr) {
-        m_pDialog->raise();
-        m_pDialog->activateWindow();
+    if (RaiseOpenDialog()) {
         return;
     }
     auto* pDialog = new QInputDialog(&m_window);
@@ -443,9 +450,7 @@ void CEditorController::ShowStyle() {
     if (pFrame == nullptr) {
         return;
     }
-    if (m_pDialog != nullptr) {
-        m_pDialog->raise();
-        m_pDialog->activateWindow();
+    if (RaiseOpenDialog()) {
         return;
     }
     auto* pDialog = new CStyleDialog(m_window.Project(), *pFrame,
@@ -611,9 +616,7 @@ void CEditorController::ShowZoomSettings() {
     if (pFrame == nullptr) {
         return;
     }
-    if (m_pDialog != nullptr) {
-        m_pDialog->raise();
-        m_pDialog->activateWindow();
+    if (RaiseOpenDialog()) {
         return;
     }
     auto* pDialog = new CZoomDialog(*pFrame, m_window.Project().m_nWidth,

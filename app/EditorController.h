@@ -84,6 +84,9 @@ private:
     void Record(const QString& what, CFrameInfo& frame, const CFrameRecord& before,
                 int nMergeId = -1);
     void AfterEdit(CFrameInfo& frame);
+    // A command that opens a panel brings the one already open to the front instead; true when
+    // there was one.
+    bool RaiseOpenDialog();
     void GoTo(int64_t nIndex, int nDirection);
     void BuildFrameMenu(QMenuBar& menuBar, QMenu& deletedMenu);
     void BuildHelpMenu(QMenuBar& menuBar);
