@@ -31,6 +31,7 @@
 #include "editor/BubbleTextPanel.h"
 #include "platform/ScriptedPrompter.h"
 #include "project/model/DemoProject.h"
+#include "tests/app/TestStartup.h"
 #include "tests/app/WindowTestProject.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
@@ -91,19 +92,7 @@ protected:
     }
 
     std::unique_ptr<CStartup> Start(std::vector<std::string> args) {
-        SStartupOptions o;
-        o.args = std::move(args);
-        o.currentFolder = m_dir.Path().string();
-        o.programFolder = m_dir.File("bin");
-        o.settingsFolder = m_dir.File("settings");
-        o.registryFiles = {{m_dir.File("user.ini"), m_dir.File("machine.ini")}};
-        o.vidcapResource = std::string_view("vidcap");
-        auto startup = std::make_unique<CStartup>(o);
-        startup->Run();
-        fs::create_directories(m_dir.File("tmp"));
-        startup->Settings().m_settings.m_strTempDirectory = m_dir.File("tmp") + "/";
-        startup->Settings().m_state.m_bRecordingHint = 0;
-        startup->Settings().m_state.m_bCreatingHint = 0;
+        auto startup = StartProgramWithoutHints(m_dir, std::move(args));
         startup->Settings().m_state.m_rcMainWindow = {40, 40, 940, 700};
         return startup;
     }

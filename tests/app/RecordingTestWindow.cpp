@@ -30,6 +30,7 @@
 #include "project/model/DemoProject.h"
 #include "project/ops/TimingData.h"
 #include "settings/CustomDefaults.h"
+#include "tests/app/TestStartup.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDrawer.h"
 #include "tests/support/TestKeyboard.h"
@@ -73,20 +74,7 @@ protected:
 
     // The program with its settings and capture files in the test's folder, and no hints.
     std::unique_ptr<CStartup> Start(std::vector<std::string> args) {
-        SStartupOptions o;
-        o.args = std::move(args);
-        o.currentFolder = m_dir.Path().string();
-        o.programFolder = m_dir.File("bin");
-        o.settingsFolder = m_dir.File("settings");
-        o.registryFiles = {{m_dir.File("user.ini"), m_dir.File("machine.ini")}};
-        o.vidcapResource = std::string_view("vidcap");
-        auto startup = std::make_unique<CStartup>(o);
-        startup->Run();
-        fs::create_directories(m_dir.File("tmp"));
-        startup->Settings().m_settings.m_strTempDirectory = m_dir.File("tmp") + "/";
-        startup->Settings().m_state.m_bRecordingHint = 0;
-        startup->Settings().m_state.m_bCreatingHint = 0;
-        return startup;
+        return StartProgramWithoutHints(m_dir, std::move(args));
     }
 
     void Press(std::initializer_list<xcb_keysym_t> keys) { m_keyboard.Press(keys); }

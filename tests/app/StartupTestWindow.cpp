@@ -22,6 +22,7 @@
 #include "app/Startup.h"
 #include "platform/ScriptedPrompter.h"
 #include "project/stream/FrameCompositor.h"
+#include "tests/app/TestStartup.h"
 #include "tests/app/WindowTestProject.h"
 #include "tests/support/TempDir.h"
 
@@ -48,17 +49,7 @@ protected:
     }
 
     std::unique_ptr<CStartup> Start(std::vector<std::string> args) {
-        SStartupOptions o;
-        o.args = std::move(args);
-        o.currentFolder = m_dir.Path().string();
-        o.programFolder = m_dir.File("bin");
-        o.settingsFolder = m_settingsFolder;
-        o.registryFiles = {{m_dir.File("user.ini"), m_dir.File("machine.ini")}};
-        o.vidcapResource = std::string_view("vidcap");
-        auto startup = std::make_unique<CStartup>(o);
-        startup->Run();
-        startup->Settings().m_settings.m_strTempDirectory = m_dir.File("tmp") + "/";
-        return startup;
+        return StartProgramIn(m_dir, std::move(args), m_settingsFolder);
     }
 
     std::unique_ptr<CMainWindow> Window(CStartup& startup, SMainWindowHooks hooks = {}) {
