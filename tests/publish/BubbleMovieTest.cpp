@@ -500,28 +500,38 @@ TEST_F(BubbleMovieTest, ChapterIndexHoldsTheFirst1024Chapters) {
         frame.m_pChapter = u"Chapter " + std::u16string(1, char16_t(u'A' + i % 26));
     }
     ASSERT_TRUE(rec.Finish());
-    const SPublished pub =
-        PublishMovie(rec, m_Prompter, m_Dir.File("chapters"), [](CPublishSettings& s) {
-            s.m_bControlBar = true;
-            s.m_bChapterIndex = true;
-        });
-    ASSERT_TRUE(pub.results.strError.empty()) << pub.results.strError;
-    const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
-    ExpectCleanParse(parsed);
-    int buttons = 0;
-    bool named = false;
-    std::function<void(const QJsonArray&)> walk = [&](const QJsonArray& tags) {
-        for (const QJsonValue& tag : tags) {
-            const QJsonObject object = tag.toObject();
-            buttons += object["tag"].toString() == "DefineButton2" ? 1 : 0;
-            named = named || object["name"].toString() == "chapterbox";
-            walk(object["tags"].toArray());
-        }
+    // Buttons of the whole movie, and whether the index sprite is in it.
+    auto count = [&](bool index, bool& named) {
+        const SPublished pub =
+            PublishMovie(rec, m_Prompter, m_Dir.File(index ? "chapters" : "no-index"),
+                         [index](CPublishSettings& s) {
+                             s.m_bControlBar = true;
+                             s.m_bChapterIndex = index;
+                         });
+        EXPECT_TRUE(pub.results.strError.empty()) << pub.results.strError;
+        const SJudgeRun parsed = CSwfJudges::Parse(pub.movie);
+        ExpectCleanParse(parsed);
+        int buttons = 0;
+        std::function<void(const QJsonArray&)> walk = [&](const QJsonArray& tags) {
+            for (const QJsonValue& tag : tags) {
+                const QJsonObject object = tag.toObject();
+                buttons += object["tag"].toString() == "DefineButton2" ? 1 : 0;
+                named = named || object["name"].toString() == "chapterbox";
+                walk(object["tags"].toArray());
+            }
+        };
+        walk(parsed.json["tags"].toArray());
+        return buttons;
     };
-    walk(parsed.json["tags"].toArray());
+    bool named = false;
+    bool namedWithout = false;
+    const int withIndex = count(true, named);
+    const int withoutIndex = count(false, namedWithout);
     EXPECT_TRUE(named);
-    // One button per listed chapter and the one that opens the collapsed index.
-    EXPECT_EQ(buttons, 1024 + 1);
+    EXPECT_FALSE(namedWithout);
+    // One button per listed chapter and the one that opens the collapsed index; the rest are the
+    // control bar's.
+    EXPECT_EQ(withIndex - withoutIndex, 1024 + 1);
 }
 
 // Clicking a chapter in the open index seeks the movie to that chapter.
