@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr int kStartAttempts = 3;
+
 // A window manager holds the root window's substructure redirection, which nobody else can
 // then select.
 bool RootIsManaged(const std::string& display) {
@@ -50,31 +52,37 @@ CWindowManager::CWindowManager(const std::string& display) {
     if (!written) {
         return;
     }
-    m_pid = fork();
-    if (m_pid == 0) {
-        const int devNull = open("/dev/null", O_RDWR);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
-        setenv("DISPLAY", display.c_str(), 1);
-        execlp("openbox", "openbox", "--sm-disable", "--config-file", config,
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (m_pid < 0) {
-        return;
-    }
+    // On a loaded machine openbox now and then gives up at start; a few more tries cost nothing.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline) {
-        int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = -1;
+    for (int attempt = 0; attempt < kStartAttempts && !m_bRunning; ++attempt) {
+        m_pid = fork();
+        if (m_pid == 0) {
+            const int devNull = open("/dev/null", O_RDWR);
+            dup2(devNull, STDOUT_FILENO);
+            dup2(devNull, STDERR_FILENO);
+            setenv("DISPLAY", display.c_str(), 1);
+            execlp("openbox", "openbox", "--sm-disable", "--config-file", config,
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        if (m_pid < 0) {
             return;
         }
-        if (RootIsManaged(display)) {
-            m_bRunning = true;
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                break;
+            }
+            if (RootIsManaged(display)) {
+                m_bRunning = true;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (m_pid > 0) {
             return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 }
 
