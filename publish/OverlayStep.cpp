@@ -26,7 +26,7 @@ void COverlayStep::NoteChapter(const CFrameInfo& frame, uint32_t index) {
     }
 }
 
-void COverlayStep::AddTalkBubble(const CFrameInfo& frame) {
+void COverlayStep::AddTalkBubble(const CFrameInfo& frame, uint32_t index) {
     // Bubbles are laid out with the preview's font engine.
     if (!frame.HasTalkBubble() || !EnsureBubbleGui()) {
         return;
@@ -45,7 +45,6 @@ void COverlayStep::AddTalkBubble(const CFrameInfo& frame) {
 
     SBubbleEntry& bubble = m_bubbles.emplace_back();
     bubble.pSprite = &c.Keep(std::move(sprite));
-    const int64_t index = c.project.IndexOf(&frame);
     bubble.nUntilFrame =
         frame.m_bBubbleShowUntil != 0 ? frame.m_nBubbleUntilFrame + 1 : int32_t(index + 2);
     if (frame.m_bBubbleAnimation != 0 && frame.m_pBubbleAnimation && !look.bHidden) {
@@ -68,12 +67,11 @@ void COverlayStep::AddTalkBubble(const CFrameInfo& frame) {
     m_pending.push_back(entry);
 }
 
-void COverlayStep::AddHotspot(const CFrameInfo& frame) {
+void COverlayStep::AddHotspot(const CFrameInfo& frame, uint32_t index) {
     if (!frame.HasHotspot()) {
         return;
     }
-    const auto number = int32_t(m_context.project.IndexOf(&frame) + 1);
-    m_pending.push_back(m_hotspots.Build(frame, number, m_context.strErrors));
+    m_pending.push_back(m_hotspots.Build(frame, int32_t(index + 1), m_context.strErrors));
 }
 
 void COverlayStep::AddFrameLink(const CFrameInfo& frame) {

@@ -23,8 +23,9 @@ public:
 
     // Project frame `index` starts a chapter at the current movie frame.
     void NoteChapter(const CFrameInfo& frame, uint32_t index);
-    void AddTalkBubble(const CFrameInfo& frame);
-    void AddHotspot(const CFrameInfo& frame);
+    // Project frame `index` (0-based) has its talk bubble or hotspot from the current movie frame.
+    void AddTalkBubble(const CFrameInfo& frame, uint32_t index);
+    void AddHotspot(const CFrameInfo& frame, uint32_t index);
     // The frame's own "URL / Command" or "Go to Frame" action, in a movie frame of its own.
     void AddFrameLink(const CFrameInfo& frame);
     // Fills in the go-to targets; `frameStarts[i]` is the movie frame project frame i starts at.

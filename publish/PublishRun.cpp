@@ -159,9 +159,9 @@ void CPublishRun::Walk() {
             first = c.nNextFrame;
         }
         m_cursor.AddInputEffects(frame);
-        m_overlays.AddTalkBubble(frame);
+        m_overlays.AddTalkBubble(frame, index);
         m_soundtrack.AddFrameSounds(frame);
-        m_overlays.AddHotspot(frame);
+        m_overlays.AddHotspot(frame, index);
 
         m_timeline.AddPause(frame);
         const uint32_t end = m_timeline.EndFrame(j);
