@@ -14,6 +14,7 @@
 #include "publish/ScriptBuilder.h"
 #include "swf/SwfAction.h"
 #include "swf/SwfButton.h"
+#include "swf/SwfColor.h"
 #include "swf/SwfFont.h"
 #include "swf/SwfMovie.h"
 #include "swf/SwfShapeObject.h"
@@ -42,11 +43,6 @@ CFrameInfo TitleRecord(const CFrameInfo& chapter, int32_t cx, int32_t cy) {
     title.m_nBubbleX = cx;
     title.m_nBubbleY = cy;
     return title;
-}
-
-CSwfColor Rgba(uint32_t colorref, int alpha) {
-    return {uint8_t(colorref & 0xFF), uint8_t((colorref >> 8) & 0xFF),
-            uint8_t((colorref >> 16) & 0xFF), uint8_t(alpha)};
 }
 
 CSwfRectangle& Box(SPublishContext& c, int32_t l, int32_t t, int32_t r, int32_t b, CSwfColor fill) {
@@ -131,7 +127,7 @@ void AddChapterIndexSprite(SPublishContext& c, CSwfMovie& control,
     shadow.SetLayer(1);
     first.AddObject(shadow);
     CSwfRectangle& panel =
-        Box(c, 0, 0, panelWidth * tw - 1, panelHeight * tw - 1, Rgba(kIndexColour, 255));
+        Box(c, 0, 0, panelWidth * tw - 1, panelHeight * tw - 1, SwfColorFromRef(kIndexColour));
     panel.SetLayer(2);
     first.AddObject(panel);
 

@@ -1,6 +1,5 @@
 #include "publish/HotspotSprite.h"
 
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -9,6 +8,7 @@
 #include "publish/HotspotStyles.h"
 #include "publish/PublishContext.h"
 #include "publish/PublishSettings.h"
+#include "publish/package/PackageText.h"
 #include "swf/SwfAction.h"
 #include "swf/SwfButton.h"
 #include "swf/SwfMovie.h"
@@ -16,27 +16,6 @@
 #include "swf/SwfSpriteObject.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// A file name as a relative address: "#", "?", "%", spaces and other bytes outside the
-// unreserved characters would change what the player asks for, so they are percent-encoded.
-std::string RelativeAddress(const std::string& name) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string address;
-    for (unsigned char ch : name) {
-        if (std::isalnum(ch) || ch == '-' || ch == '_' || ch == '.' || ch == '~') {
-            address += char(ch);
-        } else {
-            address += '%';
-            address += kHex[ch >> 4];
-            address += kHex[ch & 15];
-        }
-    }
-    return address;
-}
-
-}  // namespace
 
 CHotspotSprite::CHotspotSprite(SPublishContext& context) : m_context(context) {}
 
@@ -46,7 +25,7 @@ std::string CHotspotSprite::SpriteName(uint32_t start) {
 
 std::string CHotspotSprite::CopyBesideMovie(const std::string& source, std::string& why) {
     if (auto it = m_copied.find(source); it != m_copied.end()) {
-        return RelativeAddress(it->second);
+        return UrlEscape(it->second);
     }
     std::error_code ec;
     if (!fs::is_regular_file(source, ec)) {
@@ -77,7 +56,7 @@ std::string CHotspotSprite::CopyBesideMovie(const std::string& source, std::stri
         }
     }
     m_copied.emplace(source, name);
-    return RelativeAddress(name);
+    return UrlEscape(name);
 }
 
 SPendingInteraction CHotspotSprite::Build(const CFrameInfo& frame, int32_t number,
@@ -96,7 +75,6 @@ SPendingInteraction CHotspotSprite::Build(const CFrameInfo& frame, int32_t numbe
         entry.nTargetFrame = frame.m_nHotspotGotoFrame;
     } else {
         entry.nTargetFrame = number + 1;
-        entry.bUseFadeStart = true;
     }
     if (frame.m_bHotspotShowUntil != 0) {
         entry.nUntilFrame = frame.m_nHotspotUntilFrame + 1;
@@ -124,10 +102,13 @@ SPendingInteraction CHotspotSprite::Build(const CFrameInfo& frame, int32_t numbe
     look.nLevel = frame.m_nHotspotLevel;
     look.bExact = frame.m_bHotspotRectExact != 0;
     look.nFrameRate = c.settings.m_nFrameRate;
-    const CPixelPicture& shown = c.compositor.ShownPicture();
-    look.nPictureWidth = shown.m_nWidth;
-    look.nPictureHeight = shown.m_nHeight;
-    look.pPicture = &shown.m_Pixels;
+    const CPixelPicture& recorded = c.compositor.Picture();
+    look.nPictureWidth = recorded.m_nWidth;
+    look.nPictureHeight = recorded.m_nHeight;
+    // Only the swelling styles show the picture under the hotspot, with its cursor and edits.
+    if (look.nStyle == kHotspotPulse || look.nStyle == kHotspotEnlarge) {
+        look.pPicture = &c.compositor.ShownPicture().m_Pixels;
+    }
     DrawHotspotAnimation(look, *timeline, first,
                          [&c](std::unique_ptr<CSwfObject> object) -> CSwfObject& {
                              return c.Keep(std::move(object));

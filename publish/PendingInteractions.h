@@ -21,15 +21,9 @@ struct SPendingInteraction {
     uint32_t nLocalFrame = 0;       // frame within that segment
     // Project frame number (1-based) to go to; 0 = "Stop".
     int32_t nTargetFrame = 0;
-    // The target is simply the next frame, not one the user chose.
-    bool bUseFadeStart = false;
     // Project frame number (1-based) at which the object disappears.
     int32_t nUntilFrame = 0;
-    // Image hotspots: the first frame of the fade-out part of the sprite, and its length.
-    uint32_t nFadeOutFirst = 0;
-    uint32_t nFadeOutLength = 0;
     CSwfButton* pButton = nullptr;
-    CSwfButton* pSecondButton = nullptr;
     CSwfSpriteObject* pSprite = nullptr;
     // "Flash Movie" hotspots: the movie loaded into the sprite, by its name beside the movie.
     std::string strLoadMovie;
