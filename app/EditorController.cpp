@@ -31,6 +31,7 @@
 #include "project/model/BubbleStyle.h"
 #include "project/model/Chapter.h"
 #include "project/model/DemoProject.h"
+#include "project/model/FrameTiming.h"
 #include "project/model/Hotspot.h"
 #include "project/model/TalkBubble.h"
 #include "sound/speech/PulseSpeechOutput.h"
@@ -156,9 +157,7 @@ void CEditorController::BuildFrameMenu(QMenuBar& menuBar, QMenu& deletedMenu) {
     deletedMenu.insertSeparator(pFirstDeleted);
     QAction* pHideOthers = add(pEdit, "&Hide Multiple Objects", "Alt+M", [this](bool bHide) {
         m_bHideOthers = bHide;
-        if (m_window.HasProject()) {
-            m_window.ShowFrame(m_window.ShownFrame());
-        }
+        m_window.RedrawOverlays();
     });
     pHideOthers->setCheckable(true);
     add(pEdit, "&Undo Edit", "Alt+Z", [this] {
@@ -266,17 +265,6 @@ void CEditorController::DrawOverlays(const CFrameInfo& frame, QImage& picture) {
     m_layout = DrawFrameOverlays(m_window.Project(), frame, picture, choice);
 }
 
-int32_t CEditorController::StartTime(const CFrameInfo& frame) const {
-    int64_t nTime = 0;
-    const CDemoProject& project = m_window.Project();
-    for (const CFrameInfo* p = project.FirstFrame(); p != nullptr && p != &frame; p = p->m_pNext) {
-        if (!p->m_bDeleted) {
-            nTime += project.EffectiveDuration(*p);
-        }
-    }
-    return static_cast<int32_t>(std::min<int64_t>(nTime, INT32_MAX));
-}
-
 void CEditorController::FrameShown() {
     const CFrameInfo* pFrame = m_window.ShownFrameRecord();
     if (pFrame == nullptr) {
@@ -287,8 +275,9 @@ void CEditorController::FrameShown() {
                           pFrame->m_bNoWrap == 0, pFrame->m_nTextAlign);
     }
     if (m_pPosition != nullptr) {
+        UpdateStartTimes(m_window.Project());
         m_pPosition->setText(QString::fromStdString(FramePositionText(
-            static_cast<int32_t>(m_window.ShownFrame()) + 1, StartTime(*pFrame))));
+            static_cast<int32_t>(m_window.ShownFrame()) + 1, pFrame->m_nStartTime)));
     }
     if (m_pScrollBar != nullptr) {
         std::vector<uint32_t> deleted;
@@ -568,7 +557,7 @@ void CEditorController::SetZoom(int nKind) {
                                      ? std::min<int32_t>(project.m_Settings.m_nPreviewWidth, nWidth)
                                      : nWidth * 2 / 3;
     const int32_t nExportHeight =
-        project.m_Settings.m_nPreviewWidth > 0
+        project.m_Settings.m_nPreviewHeight > 0
             ? std::min<int32_t>(project.m_Settings.m_nPreviewHeight, nHeight)
             : nHeight * 2 / 3;
     Edit("Zoom", [&](CFrameRecord& r) {
@@ -771,7 +760,7 @@ void CEditorController::MouseMove(QWidget& preview, const QPoint& pos) {
     static_cast<CFrameRecord&>(*m_pDragFrame) =
         DragOverlay(m_dragBefore, m_dragPart, m_dragStart.x(), m_dragStart.y(),
                     at.x() - m_dragStart.x(), at.y() - m_dragStart.y());
-    m_window.ShowFrame(m_window.ShownFrame());
+    m_window.RedrawOverlays();
 }
 
 void CEditorController::MouseRelease() {

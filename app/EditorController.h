@@ -96,7 +96,6 @@ private:
     void MouseMove(QWidget& preview, const QPoint& pos);
     void MouseRelease();
     QPoint ToPicture(QWidget& preview, const QPoint& pos) const;
-    int32_t StartTime(const CFrameInfo& frame) const;
     void UpdateMenus();
 
     CMainWindow& m_window;

@@ -425,14 +425,21 @@ void CMainWindow::ShowFrame(uint32_t nIndex) {
     if (picture.m_nWidth > 0 && picture.m_nHeight > 0) {
         const QImage view(reinterpret_cast<const uchar*>(picture.m_Pixels.data()), picture.m_nWidth,
                           picture.m_nHeight, picture.m_nWidth * 4, QImage::Format_RGB32);
-        QImage shown = view.copy();
-        if (const CFrameInfo* pFrame = m_pCompositor->CurrentFrame()) {
-            m_pEditor->DrawOverlays(*pFrame, shown);
-        }
-        m_pPreview->SetPicture(std::move(shown));
+        m_framePicture = view.copy();
+        RedrawOverlays();
     }
     UpdateFrameInfo();
     m_pEditor->FrameShown();
+}
+
+void CMainWindow::RedrawOverlays() {
+    const CFrameInfo* pFrame = ShownFrameRecord();
+    if (m_framePicture.isNull() || pFrame == nullptr) {
+        return;
+    }
+    QImage shown = m_framePicture.copy();
+    m_pEditor->DrawOverlays(*pFrame, shown);
+    m_pPreview->SetPicture(std::move(shown));
 }
 
 uint32_t CMainWindow::ShownFrame() const {

@@ -6,6 +6,7 @@
 // own, each with its menus; the window gives them the project and the settings.
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
@@ -76,6 +77,9 @@ public:
     QString DurationText() const;
 
     void ShowFrame(uint32_t nIndex);
+    // Draws the shown frame's overlays again over its composed picture, which is kept: a drag
+    // or a display choice changes only the overlays.
+    void RedrawOverlays();
     uint32_t ShownFrame() const;
     void Play();
     void StopPlaying();
@@ -183,6 +187,7 @@ private:
     QPushButton* m_pEditButton = nullptr;
     QStackedWidget* m_pStack = nullptr;
     CFramePreview* m_pPreview = nullptr;
+    QImage m_framePicture;  // the shown frame as composed, without its overlays
     CFrameScrollBar* m_pFrameBar = nullptr;
     QLabel* m_pFrameLabel = nullptr;
     QLabel* m_pDurationLabel = nullptr;
