@@ -4,6 +4,7 @@
 
 #include "cli/Command.h"
 #include "cli/Subcommands.h"
+#include "publish/package/HtmlPage.h"
 #include "settings/ControlScheme.h"
 #include "settings/RegistryValues.h"
 #include "settings/SettingsFolder.h"
@@ -21,7 +22,7 @@ int RunSchemes(std::span<const std::string> args) {
     for (const CControlScheme& scheme : schemes.Schemes()) {
         std::printf("%s", scheme.m_strName.c_str());
         for (uint32_t c : scheme.m_cr) {
-            std::printf("\t#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+            std::printf("\t%s", HtmlColour(c).c_str());
         }
         std::printf("\t%s\n", scheme.m_bBuiltIn ? "built-in" : "user");
     }

@@ -81,7 +81,7 @@ void CControlBarStep::AddControl() {
     const uint32_t firstSplit = starts.empty() ? 0 : starts.front();
     m_pControl->GetFrame(0);
     if (m_size.nHeight > 0) {
-        AddBar();
+        AddBar(starts, firstSplit);
     } else {
         // Without a visible bar the control sprite only carries out seeks.
         AddSeekScript(*m_pControl, 1, starts, firstSplit);
@@ -110,10 +110,9 @@ bool CControlBarStep::WantsStartButton() const {
            (settings.m_bStartButtonForSound && MovieHasSound(m_context.project, settings));
 }
 
-void CControlBarStep::AddBar() {
+void CControlBarStep::AddBar(std::vector<uint32_t> segmentStarts, uint32_t firstSplit) {
     const SMovieGeometry& g = m_context.geometry;
     const CPublishSettings& settings = m_context.settings;
-    const CMovieSegments& segments = m_context.segments;
     SBarInputs in;
     in.nTwips = g.nTwips;
     in.size = m_size;
@@ -136,10 +135,8 @@ void CControlBarStep::AddBar() {
     in.nTotalFrames = std::max(1u, m_context.nNextFrame);
     in.nFrameRate = settings.m_nFrameRate;
     in.bContinuePlaying = settings.m_bContinuePlaying;
-    for (uint32_t k = 1; k < segments.Count(); ++k) {
-        in.segmentStarts.push_back(segments.StartOf(k));
-    }
-    in.nFirstSplit = in.segmentStarts.empty() ? 0 : in.segmentStarts.front();
+    in.segmentStarts = std::move(segmentStarts);
+    in.nFirstSplit = firstSplit;
     m_pBuilder = std::make_unique<CControlBarBuilder>();
     m_pBuilder->BuildBar(*m_pControl, in);
 }

@@ -2,7 +2,9 @@
 // start button and the information panel.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "publish/controlbar/BarSizing.h"
 
@@ -32,7 +34,8 @@ public:
     void AddInfoBox();
 
 private:
-    void AddBar();
+    // The bar, with the seek over the segments that start at `segmentStarts`.
+    void AddBar(std::vector<uint32_t> segmentStarts, uint32_t firstSplit);
     void AddLock();
     bool WantsStartButton() const;
 
